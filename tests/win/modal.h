@@ -22,9 +22,12 @@ struct ModalSeen {
   std::string text;  // a message box's text (the first non-empty static text)
   RECT rect = {0, 0, 0, 0};
   HWND owner = nullptr;
+  bool expected = true;  // false: no answer was queued, so it was cancelled
 };
 
-// Queues an answer for the next modal window; windows are answered in the order they appear.
+// Queues an answer for the next modal window; windows are answered in the order they appear. A window
+// that appears with no answer queued is cancelled (IDCANCEL) and recorded as not expected, so that a
+// faulty test fails instead of hanging.
 void ExpectModal(const ModalAnswer& answer);
 // Answers that were not used yet (a test expects 0 at its end).
 int PendingModals();

@@ -14,6 +14,7 @@ std::deque<ModalAnswer> Pending;
 std::vector<ModalSeen> Seen;
 std::set<HWND> Known;  // windows already answered, or there before the first answer was queued
 UINT_PTR Timer = 0;
+HWND LastOwner = nullptr;  // owner of the window answered last
 
 std::string ClassOf(HWND window) {
   char name[64] = "";
@@ -70,7 +71,12 @@ void Press(HWND window, int button) {
 
 void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   HWND window = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindNewModal, reinterpret_cast<LPARAM>(&window));
+  if (!Pending.empty() && Pending.front().ownerAgain) {
+    if (LastOwner == nullptr || !IsWindowVisible(LastOwner) || !IsWindowEnabled(LastOwner)) return;
+    window = LastOwner;
+  } else {
+    EnumThreadWindows(GetCurrentThreadId(), FindNewModal, reinterpret_cast<LPARAM>(&window));
+  }
   if (window == nullptr) return;
   Known.insert(window);
   ModalSeen seen = Describe(window);
@@ -83,6 +89,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   ModalAnswer answer = Pending.front();
   Pending.pop_front();
   Seen.push_back(seen);
+  LastOwner = seen.owner;
   if (answer.inspect) answer.inspect(window);
   if (!answer.fileName.empty()) {
     int field = GetDlgItem(window, SaveDialogFileNameCombo) ? SaveDialogFileNameCombo : SaveDialogFileNameEdit;
@@ -115,4 +122,5 @@ void ResetModals() {
   if (Timer != 0) KillTimer(nullptr, Timer);
   Timer = 0;
   Known.clear();
+  LastOwner = nullptr;
 }

@@ -13,6 +13,9 @@ struct ModalAnswer {
   int button = IDOK;         // the command sent to the window (IDYES, IDNO, IDOK, IDCANCEL, ...)
   std::string fileName;      // when not empty: typed into a save dialog's file name field before `button`
   std::function<void(HWND)> inspect;  // when set: called with the window before it is answered
+  // Answers the owner of the previously answered window once it is enabled again, instead of a new
+  // window: a save dialog after its own overwrite question was answered No.
+  bool ownerAgain = false;
 };
 
 struct ModalSeen {
@@ -25,6 +28,7 @@ struct ModalSeen {
   bool expected = true;  // false: no answer was queued, so it was cancelled
 };
 
+// Windows that exist when the first answer is queued are never taken for modal ones.
 // Queues an answer for the next modal window; windows are answered in the order they appear. A window
 // that appears with no answer queued is cancelled (IDCANCEL) and recorded as not expected, so that a
 // faulty test fails instead of hanging.

@@ -10,6 +10,9 @@ class ByteBuffer {
   ByteBuffer();
   ByteBuffer(const ByteBuffer& other);
   ByteBuffer& operator=(const ByteBuffer& other);
+  // Moving hands the storage over and leaves the source empty.
+  ByteBuffer(ByteBuffer&& other) noexcept;
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept;
   virtual ~ByteBuffer();
 
   // Sets the size to n, keeping the first min(size, n) bytes; new bytes are undefined until written.

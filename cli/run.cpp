@@ -1,0 +1,227 @@
+#include "cli/run.h"
+
+#include "cli/decode.h"
+#include "cli/file_output.h"
+#include "cli/options.h"
+#include "cli/output.h"
+#include "cli/presets.h"
+#include "cli/tune_result.h"
+#include "engine/pitch.h"
+#include "ini/ini_file.h"
+
+namespace {
+
+void Print(std::FILE* stream, const std::string& text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+void Fail(std::FILE* err, const std::string& message) { Print(err, "sonorel-cli: " + message + "\n"); }
+
+std::string RangeText(int format) {
+  const CentsBounds& range = CentsRange[format];
+  return std::string(FormatName(format)) + " range " + FixedText(range.minimum, range.decimals) + " to " +
+         FixedText(range.maximum, range.decimals);
+}
+
+void NoteClamping(std::FILE* err, const std::string& origin, const TuneResult& result) {
+  if (!result.clamped) return;
+  Print(err, "sonorel-cli: note: " + origin + " gives " +
+                 FixedText(result.requestedCents, CentsRange[result.format].decimals) +
+                 " cents, outside the " + RangeText(result.format) + ": clamped to " + result.centsText +
+                 "\n");
+}
+
+// The files that the save commands would write for these results; with --format all one per format.
+std::vector<PlannedFile> PlanFiles(const CliOptions& options, const std::vector<TuneResult>& results) {
+  std::vector<PlannedFile> files;
+  const std::string* paths[3] = {&options.midPath, &options.syxPath, &options.txtPath};
+  for (int kind = 0; kind < 3; ++kind) {
+    if (paths[kind]->empty()) continue;
+    for (const TuneResult& result : results) {
+      PlannedFile file;
+      file.path =
+          options.allFormats ? WithFormatTag(*paths[kind], FormatFileTag(result.format)) : *paths[kind];
+      if (kind == 0) file.bytes = SmfImageOf(result);
+      if (kind == 1) file.bytes = result.message;
+      if (kind == 2) file.bytes.assign(result.hexText.begin(), result.hexText.end());
+      files.push_back(file);
+    }
+  }
+  return files;
+}
+
+// Writes the files, then either the one meant for standard output or the report.
+int Finish(std::FILE* out, std::FILE* err, const std::vector<PlannedFile>& files, const std::string& report) {
+  std::string error;
+  if (!WriteFilesSafely(files, error)) {
+    Fail(err, error);
+    return ExitUsage;
+  }
+  bool reportShown = true;
+  for (const PlannedFile& file : files) {
+    if (file.path != "-") continue;
+    if (!file.bytes.empty()) std::fwrite(file.bytes.data(), 1, file.bytes.size(), out);
+    reportShown = false;
+  }
+  if (reportShown) Print(out, report);
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    Fail(err, "cannot write to standard output");
+    return ExitUsage;
+  }
+  return ExitDone;
+}
+
+std::string Report(const CliOptions& options, const std::vector<TuneResult>& results,
+                   const std::vector<ResultLabel>& labels) {
+  std::string text = options.json ? "[" : "";
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (options.json) {
+      text += (i ? "," : "") + ResultJson(results[i], labels[i]);
+    } else {
+      text += ResultLine(results[i], labels[i]);
+    }
+  }
+  return options.json ? text + "]\n" : text;
+}
+
+std::vector<int> ChosenFormats(const CliOptions& options, int fallback) {
+  return options.formats.empty() ? std::vector<int>{fallback} : options.formats;
+}
+
+int RunTune(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  std::vector<TuneResult> results;
+  for (int format : ChosenFormats(options, GS)) {
+    results.push_back(TuneFromValue(options.source, options.pitch, format));
+    NoteClamping(err, options.pitchOption + " " + options.pitchText, results.back());
+  }
+  std::vector<ResultLabel> labels(results.size());
+  return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));
+}
+
+bool LoadPresets(const CliOptions& options, IniFile& presets, std::FILE* err) {
+  if (presets.Load(options.presetsPath.c_str())) return true;
+  Fail(err, "--presets: cannot read \"" + options.presetsPath + "\"");
+  return false;
+}
+
+int RunPreset(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  IniFile presets;
+  if (!LoadPresets(options, presets, err)) return ExitUsage;
+  PresetEntry entry;
+  if (!FindPreset(presets, options.presetName, entry)) {
+    Fail(err, "--preset: no preset \"" + options.presetName + "\" in \"" + options.presetsPath + "\"");
+    return ExitUsage;
+  }
+  std::string origin = "preset \"" + entry.name + "\"";
+  std::vector<TuneResult> results;
+  for (int format : ChosenFormats(options, entry.format))
+    results.push_back(TuneFromHertzField(entry.hzText, format));
+  if (!results.front().usable) {
+    Print(err, "sonorel-cli: note: " + origin +
+                   (entry.hzFound ? " has the Hz text \"" + entry.hzText + "\", which gives no pitch"
+                                  : " has no Hz value") +
+                   ": 440 Hz, as the window program uses\n");
+  }
+  for (const TuneResult& result : results) NoteClamping(err, origin, result);
+  std::vector<ResultLabel> labels(results.size());
+  for (ResultLabel& label : labels) label.preset = entry.name;
+  return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));
+}
+
+int RunList(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  IniFile presets;
+  if (!LoadPresets(options, presets, err)) return ExitUsage;
+  std::vector<PresetEntry> entries = ListPresets(presets);
+  std::vector<TuneResult> results;
+  for (const PresetEntry& entry : entries) results.push_back(TuneFromHertzField(entry.hzText, entry.format));
+  std::string report = options.json ? PresetListJson(entries, results) : PresetListText(entries, results);
+  return Finish(out, err, std::vector<PlannedFile>(), report);
+}
+
+int RunDecode(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  std::vector<unsigned char> input;
+  std::string error;
+  if (!ReadWholeFile(options.decodePath, input, error)) {
+    Fail(err, "--decode: " + error);
+    return ExitUsage;
+  }
+  DecodeReport report = DecodeSysexInput(input);
+  if (!report.usable) {
+    Fail(err, "--decode \"" + options.decodePath + "\": " + report.error);
+    return ExitUsage;
+  }
+  int status = Finish(out, err, std::vector<PlannedFile>(),
+                      options.json ? DecodeReportJson(report) : DecodeReportText(report));
+  if (status != ExitDone) return status;
+  for (const SysexFinding& finding : report.findings) {
+    if (IsWellFormedMasterTune(finding)) return ExitDone;
+  }
+  return ExitNoneFound;
+}
+
+int RunSweep(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  std::vector<int> formats = ChosenFormats(options, GS);
+  std::vector<TuneResult> results;
+  std::vector<ResultLabel> labels;
+  std::vector<long long> clamped(formats.size(), 0);
+  long long count = SweepLength(options);
+  results.reserve(static_cast<std::size_t>(count) * formats.size());
+  for (long long i = 0; i < count; ++i) {
+    ResultLabel label;
+    label.hasInput = true;
+    label.input = SweepValue(options, i);
+    label.inputInHertz = options.source == FromHertz;
+    for (std::size_t k = 0; k < formats.size(); ++k) {
+      results.push_back(TuneFromValue(options.source, label.input, formats[k]));
+      labels.push_back(label);
+      if (results.back().clamped) ++clamped[k];
+    }
+  }
+  for (std::size_t k = 0; k < formats.size(); ++k) {
+    if (clamped[k] == 0) continue;
+    Print(err, "sonorel-cli: note: " + std::to_string(clamped[k]) + " of " + std::to_string(count) +
+                   " pitches lie outside the " + RangeText(formats[k]) + " and were clamped\n");
+  }
+
+  // The .syx file of a sweep holds its messages one after another, per format.
+  std::vector<PlannedFile> files;
+  if (!options.syxPath.empty()) {
+    for (std::size_t k = 0; k < formats.size(); ++k) {
+      PlannedFile file;
+      file.path =
+          options.allFormats ? WithFormatTag(options.syxPath, FormatFileTag(formats[k])) : options.syxPath;
+      for (std::size_t r = k; r < results.size(); r += formats.size()) {
+        file.bytes.insert(file.bytes.end(), results[r].message.begin(), results[r].message.end());
+      }
+      files.push_back(file);
+    }
+  }
+  return Finish(out, err, files, Report(options, results, labels));
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  CliOptions options;
+  std::string error;
+  if (!ParseOptions(args, options, error)) {
+    Fail(err, error);
+    return ExitUsage;
+  }
+  switch (options.mode) {
+    case CliMode::Help:
+      Print(out, HelpText());
+      return ExitDone;
+    case CliMode::Version:
+      Print(out, VersionText());
+      return ExitDone;
+    case CliMode::Preset:
+      return RunPreset(options, out, err);
+    case CliMode::List:
+      return RunList(options, out, err);
+    case CliMode::Decode:
+      return RunDecode(options, out, err);
+    case CliMode::Sweep:
+      return RunSweep(options, out, err);
+    default:
+      return RunTune(options, out, err);
+  }
+}

@@ -1,0 +1,3 @@
+#include "ui/instance.h"
+
+HINSTANCE AppInstance = nullptr;

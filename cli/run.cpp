@@ -159,42 +159,46 @@ int RunDecode(const CliOptions& options, std::FILE* out, std::FILE* err) {
 
 int RunSweep(const CliOptions& options, std::FILE* out, std::FILE* err) {
   std::vector<int> formats = ChosenFormats(options, GS);
-  std::vector<TuneResult> results;
-  std::vector<ResultLabel> labels;
-  std::vector<long long> clamped(formats.size(), 0);
   long long count = SweepLength(options);
-  results.reserve(static_cast<std::size_t>(count) * formats.size());
+  std::vector<long long> clamped(formats.size(), 0);
+  // The .syx file of a sweep holds its messages one after another, one file per format.
+  std::vector<PlannedFile> files;
+  if (!options.syxPath.empty()) {
+    for (int format : formats) {
+      PlannedFile file;
+      file.path =
+          options.allFormats ? WithFormatTag(options.syxPath, FormatFileTag(format)) : options.syxPath;
+      files.push_back(file);
+    }
+  }
+  // Results are turned into text as they come; only the text and the bytes are kept.
+  std::string report = options.json ? "[" : "";
+  report.reserve(static_cast<std::size_t>(count) * formats.size() * (options.json ? 150 : 90));
   for (long long i = 0; i < count; ++i) {
     ResultLabel label;
     label.hasInput = true;
     label.input = SweepValue(options, i);
     label.inputInHertz = options.source == FromHertz;
     for (std::size_t k = 0; k < formats.size(); ++k) {
-      results.push_back(TuneFromValue(options.source, label.input, formats[k]));
-      labels.push_back(label);
-      if (results.back().clamped) ++clamped[k];
+      TuneResult result = TuneFromValue(options.source, label.input, formats[k]);
+      if (result.clamped) ++clamped[k];
+      if (options.json) {
+        if (report.size() > 1) report += ',';
+        report += ResultJson(result, label);
+      } else {
+        report += ResultLine(result, label);
+      }
+      if (!files.empty())
+        files[k].bytes.insert(files[k].bytes.end(), result.message.begin(), result.message.end());
     }
   }
+  if (options.json) report += "]\n";
   for (std::size_t k = 0; k < formats.size(); ++k) {
     if (clamped[k] == 0) continue;
     Print(err, "sonorel-cli: note: " + std::to_string(clamped[k]) + " of " + std::to_string(count) +
                    " pitches lie outside the " + RangeText(formats[k]) + " and were clamped\n");
   }
-
-  // The .syx file of a sweep holds its messages one after another, per format.
-  std::vector<PlannedFile> files;
-  if (!options.syxPath.empty()) {
-    for (std::size_t k = 0; k < formats.size(); ++k) {
-      PlannedFile file;
-      file.path =
-          options.allFormats ? WithFormatTag(options.syxPath, FormatFileTag(formats[k])) : options.syxPath;
-      for (std::size_t r = k; r < results.size(); r += formats.size()) {
-        file.bytes.insert(file.bytes.end(), results[r].message.begin(), results[r].message.end());
-      }
-      files.push_back(file);
-    }
-  }
-  return Finish(out, err, files, Report(options, results, labels));
+  return Finish(out, err, files, report);
 }
 
 }  // namespace

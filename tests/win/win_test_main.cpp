@@ -1,7 +1,8 @@
 // Runs the tests of the window code in this process, with the test executable as the program's module.
+#include <windows.h>
+// commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <string>
 

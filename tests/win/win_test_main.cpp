@@ -20,6 +20,26 @@ std::string Ansi(const char* utf8) {
   return text;
 }
 
+// A window of a plain class for owners, parents and windows to move: style, place and size as given.
+HWND CreateTestWindow(DWORD style, int x, int y, int w, int h, HWND parent) {
+  static const bool registered = [] {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SonorelTestWindow";
+    return RegisterClassA(&windowClass) != 0;
+  }();
+  if (!registered) return nullptr;
+  return CreateWindowExA(0, "SonorelTestWindow", "test window", style, x, y, w, h, parent, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+RECT WorkArea() {
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
 int main(int argc, char** argv) {
   AppInstance = GetModuleHandleA(nullptr);
   InitCommonControls();

@@ -11,7 +11,9 @@
 #include "smf/byte_buffer.h"
 #include "ui/instance.h"
 
-std::string Ansi(const char* utf8);  // win_test_main.cpp
+std::string Ansi(const char* utf8);                                        // win_test_main.cpp
+void** ImportSlot(HMODULE module, const char* dll, const char* function);  // win_test_main.cpp
+void WriteSlot(void** slot, void* value);                                  // win_test_main.cpp
 
 namespace {
 
@@ -24,38 +26,6 @@ std::vector<int> LoadStringSizes;
 int WINAPI RecordingLoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size) {
   LoadStringSizes.push_back(size);
   return RealLoadStringA(module, id, buffer, size);
-}
-
-// The import table slot of `function` from `dll` in `module`, or null.
-void** ImportSlot(HMODULE module, const char* dll, const char* function) {
-  BYTE* base = reinterpret_cast<BYTE*>(module);
-  const IMAGE_NT_HEADERS* headers =
-      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (const IMAGE_IMPORT_DESCRIPTOR* library =
-           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       library->Name != 0; ++library) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) != 0) continue;
-    const IMAGE_THUNK_DATA* name =
-        reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-    IMAGE_THUNK_DATA* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
-      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      const IMAGE_IMPORT_BY_NAME* entry =
-          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(entry->Name), function) == 0) {
-        return reinterpret_cast<void**>(&slot->u1.Function);
-      }
-    }
-  }
-  return nullptr;
-}
-
-void WriteSlot(void** slot, void* value) {
-  DWORD protection = 0;
-  VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-  *slot = value;
-  VirtualProtect(slot, sizeof *slot, protection, &protection);
 }
 
 class StringsTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "ui/instance.h"
@@ -38,6 +39,39 @@ RECT WorkArea() {
   RECT area;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   return area;
+}
+
+// The import table slot of `function` from `dll` in `module`, or null.
+void** ImportSlot(HMODULE module, const char* dll, const char* function) {
+  BYTE* base = reinterpret_cast<BYTE*>(module);
+  const IMAGE_NT_HEADERS* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (const IMAGE_IMPORT_DESCRIPTOR* library =
+           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       library->Name != 0; ++library) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) != 0) continue;
+    const IMAGE_THUNK_DATA* name =
+        reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+    IMAGE_THUNK_DATA* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const IMAGE_IMPORT_BY_NAME* entry =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(entry->Name), function) == 0) {
+        return reinterpret_cast<void**>(&slot->u1.Function);
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Replaces an import table entry, so that a test can record the calls that the program's code makes.
+void WriteSlot(void** slot, void* value) {
+  DWORD protection = 0;
+  VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+  *slot = value;
+  VirtualProtect(slot, sizeof *slot, protection, &protection);
 }
 
 int main(int argc, char** argv) {

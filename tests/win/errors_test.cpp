@@ -52,21 +52,19 @@ TEST(SystemErrorText, KnownCodeGivesTheSystemsJapaneseTextWithItsLineBreak) {
   }
 }
 
+BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
+  char name[16] = "";
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "Static") != 0 || (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+    return TRUE;
+  *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+  return FALSE;
+}
+
 // The icon that a message box shows, or null.
 HICON BoxIcon(HWND box) {
   HICON icon = nullptr;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM found) -> BOOL {
-        char name[16] = "";
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Static") != 0 || (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-          return TRUE;
-        }
-        *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&icon));
+  EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
   return icon;
 }
 

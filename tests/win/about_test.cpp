@@ -109,7 +109,7 @@ TEST_F(AboutTest, ShowsTheVersionStringsPathAndAddresses) {
 
   EXPECT_EQ(Ansi("MIDIソノレル version 1.00"), seen_.description);
   EXPECT_EQ(Ansi("MIDI機器のマスターチューニング用Sysexデータを作成します。"), seen_.comments);
-  EXPECT_EQ("Copyright (C) 2004-2026 MIDI Sonorel developers", seen_.copyright);
+  EXPECT_EQ("Copyright (C) 2004-2026 Sonorel", seen_.copyright);
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   EXPECT_EQ(path, seen_.path);

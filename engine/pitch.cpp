@@ -1,0 +1,291 @@
+#include "engine/pitch.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+// 32-bit x86 compilers default to x87 arithmetic, which keeps products in extended precision and would
+// truncate c x 10 = 2.99999... for 0.3 cents to 2. Every product here must be rounded to double when formed.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__i386__) && !defined(__SSE2_MATH__)
+#pragma GCC target("sse2", "fpmath=sse")
+#endif
+
+const CentsBounds CentsRange[MidiFormatCount] = {
+    {-100.0, 100.0, 1},  // GS
+    {-102.4, 102.3, 1},  // XG
+    {-100.0, 99.99, 2},  // GM2
+};
+
+const SpinBounds SpinRange[MidiFormatCount] = {
+    {-1000, 1000, 4153, 4662},  // GS
+    {-1024, 1023, 4147, 4668},  // XG
+    {-1000, 1000, 4153, 4662},  // GM2: the control reaches 100.0; the commit clamps to 99.99
+};
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool ParseNumber(const char* text, double* value) {
+  if (text == nullptr) return false;
+  const char* p = text;
+  while (IsBlank(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+  }
+
+  // Scan the syntax first so that from_chars sees exactly the number and nothing it could read differently.
+  const char* start = p;
+  int integerDigits = 0;  // digits before "." once leading zeros are dropped
+  int leadingFractionZeros =
+      0;  // zeros after "." before the first non-zero digit, when the integer part is 0
+  bool seenNonZero = false;
+  int digits = 0;
+  for (; IsDigit(*p); ++p, ++digits) {
+    if (*p != '0') seenNonZero = true;
+    if (seenNonZero) ++integerDigits;
+  }
+  if (*p == '.') {
+    ++p;
+    for (; IsDigit(*p); ++p, ++digits) {
+      if (*p != '0') seenNonZero = true;
+      if (!seenNonZero) ++leadingFractionZeros;
+    }
+  }
+  if (digits == 0) return false;
+
+  long exponent = 0;
+  if (*p == 'e' || *p == 'E') {
+    const char* q = p + 1;
+    bool exponentNegative = false;
+    if (*q == '+' || *q == '-') {
+      exponentNegative = *q == '-';
+      ++q;
+    }
+    if (IsDigit(*q)) {  // "1e" and "1e+" end before the "e", as strtod does
+      for (; IsDigit(*q); ++q) {
+        if (exponent < 1000000) exponent = exponent * 10 + (*q - '0');
+      }
+      if (exponentNegative) exponent = -exponent;
+      p = q;
+    }
+  }
+
+  double magnitude = 0.0;
+  std::from_chars_result result = std::from_chars(start, p, magnitude, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Out of range is either side of the double range; the decimal scale of the first digit tells which.
+    long scale = exponent + (integerDigits > 0 ? integerDigits : -leadingFractionZeros);
+    magnitude = scale > 0 ? HUGE_VAL : 0.0;
+  } else if (result.ec != std::errc() || result.ptr != p) {
+    return false;  // cannot happen for the syntax scanned above
+  }
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+bool IsFiniteNumber(double value) { return std::isfinite(value); }
+
+double CentsFromHertz(double hertz) {
+  const double inverseReference = 0.0022727272727272726;  // the double nearest 1/440
+  return std::log(hertz * inverseReference) * 1200.0 / std::log(2.0);
+}
+
+double HertzFromCents(double cents) {
+  const double inverseOctave = 0.0008333333333333334;  // the double nearest 1/1200
+  return std::pow(2.0, cents * inverseOctave) * 440.0;
+}
+
+double ClampCents(double cents, int format) {
+  if (format < 0 || format >= MidiFormatCount) return cents;
+  if (cents < CentsRange[format].minimum) return CentsRange[format].minimum;
+  if (cents > CentsRange[format].maximum) return CentsRange[format].maximum;
+  return cents;
+}
+
+double RoundCents(double cents, int format) {
+  if (format < 0 || format >= MidiFormatCount) return cents;
+  char text[FixedTextSize];
+  FormatFixed(cents, CentsRange[format].decimals, text, sizeof text);
+  double rounded = cents;
+  return ParseNumber(text, &rounded) ? rounded : cents;
+}
+
+namespace {
+
+// An unsigned integer in base 10^9, least significant limb first, big enough for m x 5^1074 (767 digits),
+// the largest integer the exact expansion of a double needs.
+struct Decimal {
+  static const int MaxLimbs = 88;
+  std::uint32_t limbs[MaxLimbs];
+  int count;
+};
+
+const std::uint32_t LimbBase = 1000000000u;
+
+void MultiplySmall(Decimal& number, std::uint32_t factor) {
+  std::uint64_t carry = 0;
+  for (int i = 0; i < number.count; ++i) {
+    std::uint64_t product = std::uint64_t{number.limbs[i]} * factor + carry;
+    number.limbs[i] = static_cast<std::uint32_t>(product % LimbBase);
+    carry = product / LimbBase;
+  }
+  while (carry != 0) {
+    number.limbs[number.count++] = static_cast<std::uint32_t>(carry % LimbBase);
+    carry /= LimbBase;
+  }
+}
+
+int DigitCount(std::uint32_t limb) {
+  int count = 1;
+  while (limb >= 10) {
+    limb /= 10;
+    ++count;
+  }
+  return count;
+}
+
+// Writes the first `wanted` decimal digits of number (zeros past its end) and returns its digit count.
+int LeadingDigits(const Decimal& number, char* digits, int wanted) {
+  int top = number.count - 1;
+  int topDigits = DigitCount(number.limbs[top]);
+  int written = 0;
+  for (int i = top; i >= 0 && written < wanted; --i) {
+    int width = i == top ? topDigits : 9;
+    char limbText[9];
+    std::uint32_t limb = number.limbs[i];
+    for (int k = width - 1; k >= 0; --k) {
+      limbText[k] = static_cast<char>(limb % 10);
+      limb /= 10;
+    }
+    for (int k = 0; k < width && written < wanted; ++k) digits[written++] = limbText[k];
+  }
+  while (written < wanted) digits[written++] = 0;
+  return topDigits + 9 * top;
+}
+
+// Appends to a caller's buffer, dropping what does not fit and always leaving room for the terminator.
+struct TextSink {
+  char* out;
+  std::size_t size;
+  std::size_t length;
+  void Put(char c) {
+    if (length + 1 < size) out[length++] = c;
+  }
+  void Put(const char* text) {
+    while (*text) Put(*text++);
+  }
+  std::size_t Finish() {
+    if (size > 0) out[length] = '\0';
+    return length;
+  }
+};
+
+// Adds one unit in the last of count digits; a carry out of the first (or into an empty digit list,
+// 0.05 -> 0.1) makes a new leading 1 one place higher.
+void RoundUpLast(char* digits, int* count, int* exponent) {
+  int i = *count - 1;
+  while (i >= 0 && digits[i] == 9) digits[i--] = 0;
+  if (i >= 0) {
+    ++digits[i];
+    return;
+  }
+  digits[0] = 1;
+  if (*count == 0) *count = 1;
+  ++*exponent;
+}
+
+const int SignificantDigits = 17;
+
+}  // namespace
+
+std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+  TextSink sink = {out, out == nullptr ? 0 : size, 0};
+  if (decimals < 0) decimals = 0;
+  if (decimals > 6) decimals = 6;
+
+  if (std::isnan(value)) {
+    sink.Put("nan");
+    return sink.Finish();
+  }
+  if (std::isinf(value)) {
+    sink.Put(value < 0 ? "-inf" : "inf");
+    return sink.Finish();
+  }
+
+  // digits[i] is the decimal digit of place 10^(exponent - i); count of them are significant.
+  char digits[SignificantDigits + 1];
+  int count = 0;
+  int exponent = 0;
+  if (value != 0.0) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF);
+    if (binaryExponent == 0) {
+      binaryExponent = -1074;
+    } else {
+      mantissa |= std::uint64_t{1} << 52;
+      binaryExponent -= 1075;
+    }
+    while ((mantissa & 1) == 0) {  // fewer limbs to multiply
+      mantissa >>= 1;
+      ++binaryExponent;
+    }
+
+    // |value| = mantissa x 2^binaryExponent exactly; as an integer over a power of ten that is
+    // mantissa x 2^b, or mantissa x 5^-b / 10^-b for negative b.
+    Decimal number;
+    number.count = 0;
+    do {
+      number.limbs[number.count++] = static_cast<std::uint32_t>(mantissa % LimbBase);
+      mantissa /= LimbBase;
+    } while (mantissa != 0);
+    int shift = 0;
+    if (binaryExponent > 0) {
+      for (int left = binaryExponent; left > 0; left -= 29)
+        MultiplySmall(number, 1u << (left < 29 ? left : 29));
+    } else if (binaryExponent < 0) {
+      shift = -binaryExponent;
+      const std::uint32_t powersOfFive[14] = {
+          1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125, 244140625, 1220703125};
+      for (int left = shift; left > 0; left -= 13) MultiplySmall(number, powersOfFive[left < 13 ? left : 13]);
+    }
+
+    // The first 18 digits of the exact value decide its rounding to 17, halves upward.
+    exponent = LeadingDigits(number, digits, SignificantDigits + 1) - 1 - shift;
+    count = SignificantDigits;
+    if (digits[SignificantDigits] >= 5) RoundUpLast(digits, &count, &exponent);
+
+    // Then those 17 digits, not the exact value, to `decimals` decimals, halves away from zero. The last
+    // kept digit is the one of place 10^-decimals.
+    int last = exponent + decimals;
+    if (last < count - 1) {
+      bool up = last >= -1 && digits[last + 1] >= 5;
+      count = last >= 0 ? last + 1 : 0;
+      if (up) RoundUpLast(digits, &count, &exponent);
+    }
+  }
+
+  if (value < 0.0) sink.Put('-');
+  if (exponent < 0 || count == 0) {
+    sink.Put('0');
+  } else {
+    for (int i = 0; i <= exponent; ++i) sink.Put(static_cast<char>('0' + (i < count ? digits[i] : 0)));
+  }
+  if (decimals > 0) {
+    sink.Put('.');
+    for (int place = 1; place <= decimals; ++place) {
+      int i = exponent + place;
+      sink.Put(static_cast<char>('0' + (i >= 0 && i < count ? digits[i] : 0)));
+    }
+  }
+  return sink.Finish();
+}

@@ -45,6 +45,7 @@ class IniFile {
   IniSection* FindSection(const char* name);
   const IniSection* FindSection(const char* name) const;
   std::vector<std::string>& AddSection(const char* name);
+  std::vector<std::string>& AddSection(std::string name);  // a header's name may hold NUL bytes
 
   std::string path_;
   std::list<IniSection> sections_;

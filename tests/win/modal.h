@@ -28,6 +28,18 @@ struct ModalSeen {
   bool expected = true;  // false: no answer was queued, so it was cancelled
 };
 
+// A button to press; a file name to type into a save dialog, then OK.
+inline ModalAnswer Button(int button) {
+  ModalAnswer answer;
+  answer.button = button;
+  return answer;
+}
+inline ModalAnswer FileName(const std::string& name) {
+  ModalAnswer answer;
+  answer.fileName = name;
+  return answer;
+}
+
 // Windows that exist when the first answer is queued are never taken for modal ones.
 // Queues an answer for the next modal window; windows are answered in the order they appear. A window
 // that appears with no answer queued is cancelled (IDCANCEL) and recorded as not expected, so that a

@@ -1,6 +1,7 @@
 // Typing into the pitch fields, committing them, the format list, the reset button, the up-down controls
 // and the edit-field keys.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 

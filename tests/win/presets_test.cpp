@@ -72,12 +72,12 @@ TEST_F(PresetsTest, SavingUnderAnExistingNameAsksFirst) {
   TypeInto(HertzEdit, "450");
   Press(VK_TAB);
 
-  ExpectModal({IDNO});
+  ExpectModal(Button(IDNO));
   SavePresetAs("TEST");
   ExpectWarning("プリセットを上書きしますか?");
   EXPECT_EQ("Hz=440.000000", PresetFile.Sections().front().lines[0]);
 
-  ExpectModal({IDYES});
+  ExpectModal(Button(IDYES));
   SavePresetAs("TEST");
   ExpectWarning("プリセットを上書きしますか?");
   EXPECT_EQ(1, ListCount());
@@ -115,12 +115,12 @@ TEST_F(PresetsTest, DeletingAsksAndKeepsThePitch) {
   ChooseListEntry(0);
   ASSERT_EQ("7.9", Text(CentsEdit));
 
-  ExpectModal({IDNO});
+  ExpectModal(Button(IDNO));
   ClickButton(IDC_PRESET_DELETE);
   ExpectWarning("プリセットを削除しますか?");
   EXPECT_EQ(2, ListCount());
 
-  ExpectModal({IDYES});
+  ExpectModal(Button(IDYES));
   ClickButton(IDC_PRESET_DELETE);
   ExpectWarning("プリセットを削除しますか?");
   ASSERT_EQ(1, ListCount());
@@ -153,7 +153,7 @@ TEST_F(PresetsTest, DuplicateAndEmptyNamesFromAHandEditedFile) {
   ClickButton(IDC_PRESET_DELETE);
   EXPECT_EQ(3, ListCount());
 
-  ExpectModal({IDYES});
+  ExpectModal(Button(IDYES));
   ChooseListEntry(1);
   ClickButton(IDC_PRESET_DELETE);  // removes the first section of the name
   ExpectWarning("プリセットを削除しますか?");
@@ -164,7 +164,7 @@ TEST_F(PresetsTest, DuplicateAndEmptyNamesFromAHandEditedFile) {
 TEST_F(PresetsTest, DeletedAndSavedAgainMovesToTheEnd) {
   WriteFile("Preset.ini", "[A]\r\nHz=442\r\nMidiFormat=0\r\n\r\n[B]\r\nHz=415\r\nMidiFormat=1\r\n");
   StartProgram();
-  ExpectModal({IDYES});
+  ExpectModal(Button(IDYES));
   ChooseListEntry(0);
   ClickButton(IDC_PRESET_DELETE);
   SavePresetAs("A");
@@ -190,7 +190,7 @@ TEST_F(PresetsTest, ExitFromTheMenuSavesLikeTheCloseBox) {
 TEST_F(PresetsTest, HelpWithoutTheDocumentShowsTheSystemsText) {
   StartProgram();
   Focus(HertzEdit);
-  ExpectModal({IDOK});
+  ExpectModal(Button(IDOK));
   Press(VK_F1);
   std::vector<ModalSeen> seen = TakeSeenModals();
   ASSERT_EQ(1u, seen.size());

@@ -26,7 +26,9 @@ LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (!IsRepeat(lParam) && GetKeyState(VK_CONTROL) < 0) SendMessageA(window, EM_SETSEL, 0, -1);
     return 0;
   }
-  WNDPROC saved = window == HertzEdit ? SavedHertzProc : window == CentsEdit ? SavedCentsProc : SavedSysexProc;
+  WNDPROC saved = window == HertzEdit   ? SavedHertzProc
+                  : window == CentsEdit ? SavedCentsProc
+                                        : SavedSysexProc;
   return CallWindowProcA(saved, window, message, wParam, lParam);
 }
 

@@ -1,5 +1,6 @@
 // Entry point of the window program.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <string>

@@ -87,7 +87,8 @@ BOOL OnInitDialog(HWND window) {
   }
   CurrentFormat = FormatFromText(SettingsFile.GetValueOr("AppSetting", "MidiFormat", "0").c_str());
   SendMessageA(FormatCombo, CB_SETCURSEL, CurrentFormat, 0);
-  SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(FormatCombo));
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(FormatCombo));
   SendDlgItemMessageA(window, IDC_HERTZ_SPIN, UDM_SETPOS, 0, MAKELPARAM(4400, 0));
   SendDlgItemMessageA(window, IDC_CENTS_SPIN, UDM_SETPOS, 0, MAKELPARAM(0, 0));
   for (const std::string& name : PresetFile.SectionNames()) {

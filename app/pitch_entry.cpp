@@ -59,8 +59,10 @@ void EnableSaveCommands(bool enabled) {
 
 void SetSpinRanges(HWND window, int format) {
   const SpinBounds& range = SpinRange[format];
-  SendDlgItemMessageA(window, IDC_HERTZ_SPIN, UDM_SETRANGE, 0, MAKELPARAM(range.hertzMaximum, range.hertzMinimum));
-  SendDlgItemMessageA(window, IDC_CENTS_SPIN, UDM_SETRANGE, 0, MAKELPARAM(range.centsMaximum, range.centsMinimum));
+  SendDlgItemMessageA(window, IDC_HERTZ_SPIN, UDM_SETRANGE, 0,
+                      MAKELPARAM(range.hertzMaximum, range.hertzMinimum));
+  SendDlgItemMessageA(window, IDC_CENTS_SPIN, UDM_SETRANGE, 0,
+                      MAKELPARAM(range.centsMaximum, range.centsMinimum));
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ void ChoosePreset(HWND window) {
   RefreshEnabled = 0;
   CurrentFormat = FormatFromText(PresetFile.GetValueOr(name.c_str(), "MidiFormat", "0").c_str());
   SendMessageA(FormatCombo, CB_SETCURSEL, CurrentFormat, 0);
-  SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(FormatCombo));
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(FormatCombo));
   std::string hertz = PresetFile.GetValueOr(name.c_str(), "Hz", CurrentFormat == GM2 ? "0.00" : "0.0");
   SetWindowTextA(HertzEdit, hertz.c_str());
   RefreshEnabled = 1;

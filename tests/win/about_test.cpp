@@ -1,8 +1,9 @@
 // The About box: dialog 110 opened from a real owner window and answered as a user would.
 #include "ui/about.h"
 
-#include <gtest/gtest.h>
 #include <shellapi.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -10,14 +11,9 @@
 
 #include "res/resource.h"
 #include "tests/win/modal.h"
+#include "tests/win/test_support.h"
 #include "ui/centering.h"
 #include "ui/instance.h"
-
-std::string Ansi(const char* utf8);                                           // win_test_main.cpp
-HWND CreateTestWindow(DWORD style, int x, int y, int w, int h, HWND parent);  // win_test_main.cpp
-RECT WorkArea();                                                              // win_test_main.cpp
-void** ImportSlot(HMODULE module, const char* dll, const char* function);     // win_test_main.cpp
-void WriteSlot(void** slot, void* value);                                     // win_test_main.cpp
 
 namespace {
 

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/modal.h"
-
-std::string Ansi(const char* utf8);                                           // win_test_main.cpp
-HWND CreateTestWindow(DWORD style, int x, int y, int w, int h, HWND parent);  // win_test_main.cpp
+#include "tests/win/test_support.h"
 
 namespace {
 

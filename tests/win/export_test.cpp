@@ -1,11 +1,12 @@
 // The three save commands, answered in the real save dialog as a user would.
+#include "app/export.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/export.h"
 #include "app/main_window.h"
 #include "engine/tune_message.h"
 #include "res/resource.h"
@@ -167,6 +168,32 @@ TEST_F(ExportTest, AFullDiskShowsTheSystemsText) {
   ExpectModal(Button(IDOK));
   WriteExportFile(MainWindow, "Z:\\dev\\full", TuneHexText, 41);
   ExpectErrorBox(ERROR_DISK_FULL);
+}
+
+// A write that stores fewer bytes than asked and still reports success, as a nearly full disk may.
+typedef BOOL(WINAPI* WriteFileFunction)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFunction RealWriteFile = nullptr;
+
+BOOL WINAPI ShortWriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
+                           LPOVERLAPPED overlapped) {
+  BOOL result = RealWriteFile(file, bytes, count / 2, written, overlapped);
+  SetLastError(0);
+  return result;
+}
+
+TEST_F(ExportTest, AShortWriteIsAFailureToo) {
+  StartProgram();
+  void** slot = ImportSlot(GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile");
+  ASSERT_NE(nullptr, slot);
+  void* real = *slot;
+  RealWriteFile = reinterpret_cast<WriteFileFunction>(real);
+  WriteSlot(slot, reinterpret_cast<void*>(&ShortWriteFile));
+  ExpectModal(FileName(FolderPath("short.syx")));
+  ExpectModal(Button(IDOK));
+  ClickButton(IDC_SAVE_SYSEX);
+  WriteSlot(slot, real);
+  ExpectErrorBox(ERROR_WRITE_FAULT);
+  EXPECT_EQ(7u, ReadFile("short.syx").size());
 }
 
 TEST_F(ExportTest, AFolderThatDoesNotExistShowsTheSystemsText) {

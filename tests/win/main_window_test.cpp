@@ -1,11 +1,12 @@
 // The main window's start, its settings file and its close.
+#include "app/main_window.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/main_window.h"
 #include "res/resource.h"
 #include "tests/win/program_fixture.h"
 
@@ -98,18 +99,21 @@ TEST_F(MainWindowTest, LeftWithoutTopDoesNotMoveAndIsUpdatedInPlace) {
   EXPECT_NE(10, rect.left);  // still where the template centred it
   CloseProgram();
   char expected[160];
-  wsprintfA(expected, "[AppSetting]\r\nLeft=%d\r\nExtra=kept\r\nTop=%d\r\nMidiFormat=0\r\n", rect.left, rect.top);
+  wsprintfA(expected, "[AppSetting]\r\nLeft=%d\r\nExtra=kept\r\nTop=%d\r\nMidiFormat=0\r\n", rect.left,
+            rect.top);
   EXPECT_EQ(expected, ReadFile("Sonorel.ini"));
 }
 
 TEST_F(MainWindowTest, OtherSectionsAreKeptAndKeysTakeTheirOwnSpelling) {
-  WriteFile("Sonorel.ini",
-            "; my notes\nLoose=1\n[Other]\nA=1\n\n[appsetting]\nleft=10\ntop=20\nmidiformat=1\n[Tail]\nB=2\n");
+  WriteFile(
+      "Sonorel.ini",
+      "; my notes\nLoose=1\n[Other]\nA=1\n\n[appsetting]\nleft=10\ntop=20\nmidiformat=1\n[Tail]\nB=2\n");
   StartProgram();
   EXPECT_EQ(10, WindowRectangle().left);
   CloseProgram();
-  EXPECT_EQ("[Other]\r\nA=1\r\n\r\n[appsetting]\r\nLeft=10\r\nTop=20\r\nMidiFormat=1\r\n\r\n[Tail]\r\nB=2\r\n",
-            ReadFile("Sonorel.ini"));
+  EXPECT_EQ(
+      "[Other]\r\nA=1\r\n\r\n[appsetting]\r\nLeft=10\r\nTop=20\r\nMidiFormat=1\r\n\r\n[Tail]\r\nB=2\r\n",
+      ReadFile("Sonorel.ini"));
 }
 
 TEST_F(MainWindowTest, PositionIsRecordedAtTheEndOfAMove) {

@@ -92,7 +92,8 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   LastOwner = seen.owner;
   if (answer.inspect) answer.inspect(window);
   if (!answer.fileName.empty()) {
-    int field = GetDlgItem(window, SaveDialogFileNameCombo) ? SaveDialogFileNameCombo : SaveDialogFileNameEdit;
+    int field =
+        GetDlgItem(window, SaveDialogFileNameCombo) ? SaveDialogFileNameCombo : SaveDialogFileNameEdit;
     SetDlgItemTextA(window, field, answer.fileName.c_str());
   }
   Press(window, answer.button);

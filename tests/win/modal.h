@@ -10,8 +10,8 @@
 #include <vector>
 
 struct ModalAnswer {
-  int button = IDOK;         // the command sent to the window (IDYES, IDNO, IDOK, IDCANCEL, ...)
-  std::string fileName;      // when not empty: typed into a save dialog's file name field before `button`
+  int button = IDOK;     // the command sent to the window (IDYES, IDNO, IDOK, IDCANCEL, ...)
+  std::string fileName;  // when not empty: typed into a save dialog's file name field before `button`
   std::function<void(HWND)> inspect;  // when set: called with the window before it is answered
   // Answers the owner of the previously answered window once it is enabled again, instead of a new
   // window: a save dialog after its own overwrite question was answered No.

@@ -1,6 +1,7 @@
 // Typing into the pitch fields, committing them, the format list, the reset button, the up-down controls
 // and the edit-field keys.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -64,7 +65,7 @@ TEST_F(PitchEntryTest, TypingShowsEachKeystrokeAndTabCommits) {
     TypeInto(HertzEdit, "4");
     EXPECT_EQ(c.whileTyping4, Text(SysexEdit));  // 4 Hz, clamped to the lowest pitch of the format
     Type("42");
-    EXPECT_EQ("442", Text(HertzEdit));            // the field being edited is left alone
+    EXPECT_EQ("442", Text(HertzEdit));  // the field being edited is left alone
     EXPECT_EQ(c.message, Text(SysexEdit));
     Press(VK_TAB);
     EXPECT_EQ(CentsEdit, GetFocus());
@@ -145,7 +146,8 @@ TEST_F(PitchEntryTest, OneClickOnEachUpArrow) {
     EXPECT_EQ(c.hertz, Text(HertzEdit));
     EXPECT_TRUE(WholeTextSelected(HertzEdit));
     // The other control follows the new value.
-    EXPECT_EQ(static_cast<int>(atof(c.cents) * 10), static_cast<short>(SendMessageA(CentsSpin, UDM_GETPOS, 0, 0)));
+    EXPECT_EQ(static_cast<int>(atof(c.cents) * 10),
+              static_cast<short>(SendMessageA(CentsSpin, UDM_GETPOS, 0, 0)));
   }
 
   SelectFormat(0);

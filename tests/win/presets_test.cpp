@@ -61,7 +61,8 @@ TEST_F(PresetsTest, SavingUnderANewNameAppendsAndWritesOnlyAtClose) {
 
   CloseProgram();
   EXPECT_EQ(
-      "[Baroque 415]\r\nHz=415.304698\r\nMidiFormat=1\r\n\r\n[Concert 442]\r\nHz=442.012404\r\nMidiFormat=0\r\n",
+      "[Baroque 415]\r\nHz=415.304698\r\nMidiFormat=1\r\n\r\n[Concert "
+      "442]\r\nHz=442.012404\r\nMidiFormat=0\r\n",
       ReadFile("Preset.ini"));
 }
 
@@ -86,10 +87,11 @@ TEST_F(PresetsTest, SavingUnderAnExistingNameAsksFirst) {
 }
 
 TEST_F(PresetsTest, ChoosingAPresetRestoresItsFormatAndPitch) {
-  WriteFile("Preset.ini",
-            "[Fine]\r\nHz=442.012404\r\nMidiFormat=2\r\n\r\n[Coarse]\r\nHz=442.012404\r\nMidiFormat=0\r\n\r\n"
-            "[High]\r\nHz=1000\r\nMidiFormat=0\r\n\r\n[NoPitch]\r\nMidiFormat=2\r\n\r\n[BadFormat]\r\nHz=415\r\n"
-            "MidiFormat=9\r\n");
+  WriteFile(
+      "Preset.ini",
+      "[Fine]\r\nHz=442.012404\r\nMidiFormat=2\r\n\r\n[Coarse]\r\nHz=442.012404\r\nMidiFormat=0\r\n\r\n"
+      "[High]\r\nHz=1000\r\nMidiFormat=0\r\n\r\n[NoPitch]\r\nMidiFormat=2\r\n\r\n[BadFormat]\r\nHz=415\r\n"
+      "MidiFormat=9\r\n");
   StartProgram();
   const struct {
     int index;
@@ -97,7 +99,7 @@ TEST_F(PresetsTest, ChoosingAPresetRestoresItsFormatAndPitch) {
     const char* cents;
     const char* hertz;
   } cases[] = {
-      {0, 2, "7.90", "442.012404"}, {1, 0, "7.9", "442.012404"}, {2, 0, "100.0", "466.163762"},
+      {0, 2, "7.90", "442.012404"}, {1, 0, "7.9", "442.012404"},    {2, 0, "100.0", "466.163762"},
       {3, 2, "0.00", "440.000000"}, {4, 0, "-100.0", "415.304698"},
   };
   for (const auto& c : cases) {
@@ -170,7 +172,8 @@ TEST_F(PresetsTest, DeletedAndSavedAgainMovesToTheEnd) {
   SavePresetAs("A");
   EXPECT_EQ("A", ListEntry(1));
   CloseProgram();
-  EXPECT_EQ("[B]\r\nHz=415\r\nMidiFormat=1\r\n\r\n[A]\r\nHz=442.012404\r\nMidiFormat=0\r\n", ReadFile("Preset.ini"));
+  EXPECT_EQ("[B]\r\nHz=415\r\nMidiFormat=1\r\n\r\n[A]\r\nHz=442.012404\r\nMidiFormat=0\r\n",
+            ReadFile("Preset.ini"));
 }
 
 TEST_F(PresetsTest, ExitFromTheMenuSavesLikeTheCloseBox) {

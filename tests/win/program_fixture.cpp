@@ -182,14 +182,6 @@ std::string ProgramTest::Text(HWND window) {
   return text;
 }
 
-std::string ProgramTest::Ansi(const char* utf8) {
-  wchar_t wide[1024];
-  int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-  char ansi[2048];
-  WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof ansi, nullptr, nullptr);
-  return ansi;
-}
-
 bool ProgramTest::MenuEnabled(UINT command) {
   UINT state = GetMenuState(MainMenu, command, MF_BYCOMMAND);
   return state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED)) == 0;

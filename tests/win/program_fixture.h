@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "tests/win/test_support.h"
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -38,8 +40,6 @@ class ProgramTest : public ::testing::Test {
   bool FileExists(const char* name) const;
 
   static std::string Text(HWND window);
-  // A UTF-8 literal of the sources in the ANSI code page, as the program's windows hold it.
-  static std::string Ansi(const char* utf8);
   static bool MenuEnabled(UINT command);
 
   std::string folder_;  // ends in a backslash

@@ -1,19 +1,17 @@
 // String loading from the program's resources, in the Japanese code page.
 #include "ui/strings.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "smf/byte_buffer.h"
+#include "tests/win/test_support.h"
 #include "ui/instance.h"
-
-std::string Ansi(const char* utf8);                                        // win_test_main.cpp
-void** ImportSlot(HMODULE module, const char* dll, const char* function);  // win_test_main.cpp
-void WriteSlot(void** slot, void* value);                                  // win_test_main.cpp
 
 namespace {
 

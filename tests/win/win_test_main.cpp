@@ -2,6 +2,7 @@
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,0 +1,19 @@
+// Small helpers shared by the Windows tests (defined in win_test_main.cpp).
+#ifndef SONOREL_TESTS_WIN_TEST_SUPPORT_H
+#define SONOREL_TESTS_WIN_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+
+// A UTF-8 literal of the sources in the ANSI code page (932), as the program's windows hold it.
+std::string Ansi(const char* utf8);
+// A plain top-level or child window to own or hold the windows under test.
+HWND CreateTestWindow(DWORD style, int x, int y, int w, int h, HWND parent);
+RECT WorkArea();
+// The import-table entry through which `module` calls `function` of `dll`, and a way to replace it, so that a
+// test can put a recorder or an injected failure in front of a real system call.
+void** ImportSlot(HMODULE module, const char* dll, const char* function);
+void WriteSlot(void** slot, void* value);
+
+#endif

@@ -47,6 +47,9 @@ for tree in $wine_trees; do
   [ "$tree" = x86_64 ] && arch=win64
   [ -f "$prefix/system.reg" ] || scripts/wine-prefix.sh "$prefix" "$arch" >/dev/null 2>&1
   WINEPREFIX="$prefix" wineserver -p
+  # Start Wine's own services now, away from ctest's output pipes: they outlive each test program, and
+  # ctest would wait for them to close the pipes they inherited.
+  "build/$tree/wine-run" cmd /c exit </dev/null >/dev/null 2>&1
 done
 
 status=0

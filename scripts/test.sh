@@ -57,6 +57,7 @@ for tree in native $wine_trees; do
   echo "== test $tree"
   ctest --test-dir "build/$tree" --output-on-failure || status=1
 done
+bash tests/e2e/run.sh || status=1
 
 echo "== fuzz (bounded)"
 bash scripts/fuzz.sh 20 || status=1

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Creates a Wine prefix for the program: Japanese locale, no Mono/Gecko installers, and the dialog fonts
-# "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" replaced by the IPA fonts of the same kind (proportional and fixed).
+# Creates a Wine prefix for the program: Japanese locale, no Mono/Gecko installers, the dialog fonts
+# "ＭＳ Ｐゴシック", "ＭＳ ゴシック" and "MS UI Gothic" replaced by free fonts of the same kind, and Wine's
+# Marlett font for the caption buttons.
 # Usage: wine-prefix.sh PREFIX [win32|win64]
 set -e
 export WINEPREFIX="$1"
@@ -14,10 +15,21 @@ export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
 mkdir -p "$WINEPREFIX"
 $wine wineboot -i
+# The Ume fonts (fonts-horai-umefont) keep the character widths of the fonts they stand in for, so every
+# label fits its template size; the IPA fonts are wider and cut a few labels by a pixel or more.
+if fc-list -q 'Ume P Gothic' 2>/dev/null && fc-list -q 'Ume Gothic' 2>/dev/null &&
+  fc-list -q 'Ume UI Gothic' 2>/dev/null; then
+  proportional="Ume P Gothic" fixed="Ume Gothic" interface="Ume UI Gothic"
+else
+  proportional="IPAPGothic" fixed="IPAGothic" interface="IPAPGothic"
+fi
 key='HKCU\Software\Wine\Fonts\Replacements'
-$wine reg add "$key" /v "ＭＳ Ｐゴシック" /t REG_SZ /d "IPAPGothic" /f
-$wine reg add "$key" /v "ＭＳ ゴシック" /t REG_SZ /d "IPAGothic" /f
-$wine reg add "$key" /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic" /f
+$wine reg add "$key" /v "ＭＳ Ｐゴシック" /t REG_SZ /d "$proportional" /f
+$wine reg add "$key" /v "ＭＳ ゴシック" /t REG_SZ /d "$fixed" /f
+$wine reg add "$key" /v "MS UI Gothic" /t REG_SZ /d "$interface" /f
+# Caption buttons are glyphs of the Marlett font; Wine ships one but does not find it by itself.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ ! -f "$marlett" ] || cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
 # Without a window manager, Wine waits for one at every hide or destroy of a managed window.
 $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 wineserver -w

@@ -190,12 +190,12 @@ scenarios=(
 )
 
 main() {
-  [ $# -eq 0 ] || scenarios=("$@")  # a few scenarios by name, while working on them
+  # A few scenarios by name, while working on them; a full run starts with no old screenshots.
+  if [ $# -gt 0 ]; then scenarios=("$@"); else rm -rf "$E2E_SHOTS"; fi
   e2e_select_program || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
   trap e2e_teardown EXIT
   e2e_start_display || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
   e2e_make_prefix || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
-  rm -rf "$E2E_SHOTS"
   local passed=0 failed=0 name started output
   for name in "${scenarios[@]}"; do
     started=$SECONDS

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
-  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
+  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho fonts-horai-umefont
   locales zip python3 python3-mido
 )
 

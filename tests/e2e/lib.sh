@@ -16,8 +16,6 @@ fail() {
   exit 1
 }
 
-log() { echo "  $*" >&2; }
-
 # The program: the 32-bit one when this kernel runs 32-bit programs, the 64-bit build otherwise.
 e2e_select_program() {
   if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
@@ -55,7 +53,7 @@ e2e_make_prefix() {
 }
 
 e2e_teardown() {
-  if [ -n "${WINEPREFIX:-}" ]; then
+  if [ -n "${E2E_WORK:-}" ] && [ "${WINEPREFIX:-}" = "$E2E_WORK/prefix" ]; then
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
@@ -148,9 +146,7 @@ activate() {  # window
   local x y w h
   read -r x y w h < <(window_geometry "$1")
   click_at 4 4
-  sleep 0.3
   click_at $((x + w / 2)) $((y + 10))
-  sleep 0.3
 }
 
 # The Sonorel.exe run of the current scenario: explorer runs it in Wine's virtual desktop (which draws

@@ -194,6 +194,7 @@ main() {
   if [ $# -gt 0 ]; then scenarios=("$@"); else rm -rf "$E2E_SHOTS"; fi
   e2e_select_program || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
   trap e2e_teardown EXIT
+  trap 'exit 130' INT TERM
   e2e_start_display || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
   e2e_make_prefix || { echo "0 passed, ${#scenarios[@]} failed"; return 1; }
   local passed=0 failed=0 name started output

@@ -51,20 +51,20 @@ bool IsUnitOf(const std::string& word, TuneSource source) {
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Options that take values, and how many.
-struct OptionSpec {
+struct OptionRule {
   const char* name;
   int values;
 };
 
-const OptionSpec Specs[] = {
+const OptionRule Rules[] = {
     {"--hz", 1},          {"--cents", 1},   {"--format", 1}, {"--mid", 1},    {"--syx", 1},
     {"--txt", 1},         {"--presets", 1}, {"--preset", 1}, {"--decode", 1}, {"--sweep-hz", 3},
     {"--sweep-cents", 3}, {"--json", 0},    {"--list", 0},   {"--help", 0},   {"--version", 0},
 };
 
-const OptionSpec* FindSpec(const std::string& name) {
-  for (const OptionSpec& spec : Specs) {
-    if (name == spec.name) return &spec;
+const OptionRule* FindRule(const std::string& name) {
+  for (const OptionRule& rule : Rules) {
+    if (name == rule.name) return &rule;
   }
   return nullptr;
 }
@@ -90,8 +90,8 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
         inlineValue = true;
       }
     }
-    const OptionSpec* spec = FindSpec(name);
-    if (spec == nullptr) {
+    const OptionRule* rule = FindRule(name);
+    if (rule == nullptr) {
       if (name.size() > 1 && name[0] == '-' && !IsDigit(name[1])) {
         error = "unknown option " + Quoted(name);
       } else {
@@ -99,14 +99,14 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
       }
       return false;
     }
-    if (inlineValue && spec->values != 1) {
-      error = name + (spec->values == 0 ? " takes no value" : " takes its values as separate arguments");
+    if (inlineValue && rule->values != 1) {
+      error = name + (rule->values == 0 ? " takes no value" : " takes its values as separate arguments");
       return false;
     }
     // A following option is not taken as a value: "--mid --json" lacks a file name.
-    while (static_cast<int>(values.size()) < spec->values) {
+    while (static_cast<int>(values.size()) < rule->values) {
       if (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0) {
-        error = name + (spec->values == 1 ? " needs a value" : " needs FROM, TO and STEP");
+        error = name + (rule->values == 1 ? " needs a value" : " needs FROM, TO and STEP");
         return false;
       }
       values.push_back(args[++i]);

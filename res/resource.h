@@ -29,6 +29,7 @@
 #define IDS_VERSION_COMMENTS 136
 #define IDS_CONFIRM_BROWSER 137
 #define IDS_CONFIRM 138
+// 139-159: writing the tune into songs; 160-179: sending to a MIDI port.
 
 // Main window controls
 #define IDC_HERTZ 1001
@@ -52,6 +53,13 @@
 #define IDM_EXIT 40006
 #define IDM_HELP 40007
 #define IDM_ABOUT 40008
+
+// MIDI menu: write into songs, send, and the output ports (one radio item per port from IDM_PORT_FIRST)
+#define IDM_WRITE_SONG 40101
+#define IDM_SEND 40102
+#define IDM_PORT_NONE 40199
+#define IDM_PORT_FIRST 40200
+#define IDM_PORT_LAST 40299
 
 // About box controls (numbers are per dialog)
 #define IDC_ABOUT_MAIL 1001

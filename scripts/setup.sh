@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho fonts-horai-umefont
-  locales zip python3 python3-mido
+  locales zip python3 python3-mido abcmidi midicsv
 )
 
 as_root() {

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/export.h"
+#include "app/midi_menu.h"
 #include "app/settings.h"
 #include "res/resource.h"
 #include "ui/about.h"
@@ -38,6 +39,12 @@ void OnMenuOrPresetCommand(HWND window, int id, int code) {
       break;
     case IDM_ABOUT:
       DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+      break;
+    case IDM_SEND:
+      SendTuneMessage(window);
+      break;
+    default:
+      if (id >= IDM_PORT_FIRST && id <= IDM_PORT_LAST) ChooseSendPort(id);
       break;
   }
 }

@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/edit_subclass.h"
+#include "app/midi_menu.h"
 #include "app/pitch_entry.h"
 #include "app/settings.h"
 #include "engine/pitch.h"
@@ -82,6 +83,7 @@ BOOL OnInitDialog(HWND window) {
   CreateSysexFont();
   UpdateSysexColors();
   MainMenu = GetMenu(window);
+  InitMidiMenu(MainMenu);
   for (const char* name : FormatNames) {
     SendMessageA(FormatCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
@@ -171,6 +173,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND:
       OnCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
       return 0;
     case WM_VSCROLL:
       OnVerticalScroll(window, wParam, reinterpret_cast<HWND>(lParam));

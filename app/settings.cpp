@@ -8,6 +8,7 @@
 
 IniFile PresetFile;
 IniFile SettingsFile;
+std::string SendPortName;
 const char* ProgramFolderOverride = nullptr;
 
 void ProgramFilePath(char* buffer, const char* fileName) {
@@ -68,5 +69,6 @@ void SaveSettings(int left, int top, int format) {
   SettingsFile.SetValue("AppSetting", "Top", number);
   wsprintfA(number, "%d", format);
   SettingsFile.SetValue("AppSetting", "MidiFormat", number);
+  if (!SendPortName.empty()) SettingsFile.SetValue("AppSetting", "MidiPort", SendPortName.c_str());
   SettingsFile.Save();
 }

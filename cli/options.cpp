@@ -62,8 +62,14 @@ const OptionRule Rules[] = {
     {"--sweep-cents", 3}, {"--json", 0},    {"--list", 0},   {"--help", 0},   {"--version", 0},
 };
 
+// Sending to a MIDI port.
+const OptionRule PortRules[] = {{"--list-ports", 0}, {"--send", 1}, {"--gap", 1}};
+
 const OptionRule* FindRule(const std::string& name) {
   for (const OptionRule& rule : Rules) {
+    if (name == rule.name) return &rule;
+  }
+  for (const OptionRule& rule : PortRules) {
     if (name == rule.name) return &rule;
   }
   return nullptr;
@@ -146,6 +152,32 @@ bool ReadSweep(const GivenOption& option, CliOptions& options, std::string& erro
   return true;
 }
 
+const int MaxGapMs = 60000;
+
+// --send PORT and --gap MS: a gap is whole milliseconds, 0 to a minute.
+bool ReadPortOption(const GivenOption& option, CliOptions& options, std::string& error) {
+  const std::string& value = option.values[0];
+  if (option.name == "--send") {
+    if (value.empty()) {
+      error = "--send: the port is empty";
+      return false;
+    }
+    options.sendPort = value;
+    return true;
+  }
+  bool digits =
+      !value.empty() && value.size() <= 6 && value.find_first_not_of("0123456789") == std::string::npos;
+  long long gap = digits ? std::stoll(value) : 0;
+  if (!digits || gap > MaxGapMs) {
+    error = "--gap: " + Quoted(value) + " is not a whole number of milliseconds from 0 to " +
+            std::to_string(MaxGapMs);
+    return false;
+  }
+  options.gapMs = static_cast<int>(gap);
+  options.gapGiven = true;
+  return true;
+}
+
 const char* ModeOption(const CliOptions& options) {
   switch (options.mode) {
     case CliMode::Tune:
@@ -158,6 +190,8 @@ const char* ModeOption(const CliOptions& options) {
       return "--decode";
     case CliMode::Sweep:
       return options.pitchOption.c_str();
+    case CliMode::Ports:
+      return "--list-ports";
     default:
       return "";
   }
@@ -170,9 +204,18 @@ bool CheckCombination(const CliOptions& options, bool formatGiven, bool modeGive
     return false;
   }
   bool anyOutput = !options.midPath.empty() || !options.syxPath.empty() || !options.txtPath.empty();
-  bool listOrDecode = options.mode == CliMode::List || options.mode == CliMode::Decode;
+  bool listOrDecode =
+      options.mode == CliMode::List || options.mode == CliMode::Decode || options.mode == CliMode::Ports;
   if (listOrDecode && (formatGiven || anyOutput)) {
     error = std::string(ModeOption(options)) + " takes no " + (formatGiven ? "--format" : "output file");
+    return false;
+  }
+  if (options.gapGiven && options.sendPort.empty()) {
+    error = "--gap needs --send PORT";
+    return false;
+  }
+  if (!options.sendPort.empty() && options.mode != CliMode::Tune && options.mode != CliMode::Preset) {
+    error = "--send needs --hz, --cents or --preset";
     return false;
   }
   if (!options.presetsPath.empty() && options.mode != CliMode::Preset && options.mode != CliMode::List) {
@@ -349,6 +392,10 @@ bool ParseOptions(const std::vector<std::string>& args, CliOptions& options, std
       }
       options.decodePath = value;
       newMode = CliMode::Decode;
+    } else if (name == "--list-ports") {
+      newMode = CliMode::Ports;
+    } else if (name == "--send" || name == "--gap") {
+      if (!ReadPortOption(option, options, error)) return false;
     } else {  // the sweeps
       if (!ReadSweep(option, options, error)) return false;
       newMode = CliMode::Sweep;

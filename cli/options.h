@@ -7,7 +7,7 @@
 
 #include "engine/tune_message.h"
 
-enum class CliMode { Tune, Preset, List, Decode, Sweep, Help, Version };
+enum class CliMode { Tune, Preset, List, Decode, Sweep, Help, Version, Ports };
 
 struct CliOptions {
   CliMode mode = CliMode::Tune;
@@ -35,6 +35,11 @@ struct CliOptions {
   std::string presetsPath;
   std::string presetName;
   std::string decodePath;  // "-": standard input
+
+  // --send PORT (empty: not asked for) and --gap MS between two messages.
+  std::string sendPort;
+  int gapMs = 50;
+  bool gapGiven = false;
 };
 
 // Fills options from the arguments (without the program name). On a problem returns false with a

@@ -4,6 +4,7 @@
 #include "cli/file_output.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/ports.h"
 #include "cli/presets.h"
 #include "cli/tune_result.h"
 #include "engine/pitch.h"
@@ -69,6 +70,44 @@ int Finish(std::FILE* out, std::FILE* err, const std::vector<PlannedFile>& files
   return ExitDone;
 }
 
+// The port of --send, found before anything is written, so that a wrong name changes nothing.
+bool ChoosePort(const CliOptions& options, MidiPort& port, std::FILE* err) {
+  std::vector<MidiPort> ports = ListMidiPorts();
+  std::string problem;
+  if (FindMidiPort(ports, options.sendPort, port, problem)) return true;
+  Fail(err, "--send \"" + options.sendPort + "\": " + problem +
+                (ports.empty() ? " (there is no MIDI output port)" : " (see --list-ports)"));
+  return false;
+}
+
+// Writes the files and the report, then sends the messages to the port of --send, if any.
+int FinishAndSend(const CliOptions& options, std::FILE* out, std::FILE* err,
+                  const std::vector<TuneResult>& results, const std::string& report) {
+  MidiPort port;
+  if (!options.sendPort.empty() && !ChoosePort(options, port, err)) return ExitUsage;
+  int status = Finish(out, err, PlanFiles(options, results), report);
+  if (status != ExitDone || options.sendPort.empty()) return status;
+  std::vector<SysexBytes> messages;
+  for (const TuneResult& result : results) messages.push_back(result.message);
+  MidiSendTiming timing;
+  timing.gapMs = options.gapMs;
+  MidiError error;
+  if (!SendSysex(port, messages, timing, error)) {
+    Fail(err, SendErrorText(options.sendPort, port, error, timing));
+    return ExitUsage;
+  }
+  Print(err, "sonorel-cli: note: sent " + std::to_string(messages.size()) +
+                 (messages.size() == 1 ? " message to " : " messages to ") + PortLabel(port) + "\n");
+  return ExitDone;
+}
+
+int RunPorts(const CliOptions& options, std::FILE* out, std::FILE* err) {
+  std::vector<MidiPort> ports = ListMidiPorts();
+  if (ports.empty()) Print(err, "sonorel-cli: note: there is no MIDI output port\n");
+  return Finish(out, err, std::vector<PlannedFile>(),
+                options.json ? PortListJson(ports) : PortListText(ports));
+}
+
 std::string Report(const CliOptions& options, const std::vector<TuneResult>& results,
                    const std::vector<ResultLabel>& labels) {
   std::string text = options.json ? "[" : "";
@@ -93,7 +132,7 @@ int RunTune(const CliOptions& options, std::FILE* out, std::FILE* err) {
     NoteClamping(err, options.pitchOption + " " + options.pitchText, results.back());
   }
   std::vector<ResultLabel> labels(results.size());
-  return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));
+  return FinishAndSend(options, out, err, results, Report(options, results, labels));
 }
 
 bool LoadPresets(const CliOptions& options, IniFile& presets, std::FILE* err) {
@@ -123,7 +162,7 @@ int RunPreset(const CliOptions& options, std::FILE* out, std::FILE* err) {
   for (const TuneResult& result : results) NoteClamping(err, origin, result);
   std::vector<ResultLabel> labels(results.size());
   for (ResultLabel& label : labels) label.preset = entry.name;
-  return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));
+  return FinishAndSend(options, out, err, results, Report(options, results, labels));
 }
 
 int RunList(const CliOptions& options, std::FILE* out, std::FILE* err) {
@@ -225,6 +264,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
       return RunDecode(options, out, err);
     case CliMode::Sweep:
       return RunSweep(options, out, err);
+    case CliMode::Ports:
+      return RunPorts(options, out, err);
     default:
       return RunTune(options, out, err);
   }

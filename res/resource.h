@@ -30,6 +30,13 @@
 #define IDS_CONFIRM_BROWSER 137
 #define IDS_CONFIRM 138
 // 139-159: writing the tune into songs; 160-179: sending to a MIDI port.
+#define IDS_SEND_NO_PORT 160
+#define IDS_SEND_OPEN_FAILED 161
+#define IDS_SEND_PREPARE_FAILED 162
+#define IDS_SEND_FAILED 163
+#define IDS_SEND_TIMEOUT 164
+#define IDS_SEND_CLOSE_FAILED 165
+#define IDS_PORT_NONE 166
 
 // Main window controls
 #define IDC_HERTZ 1001

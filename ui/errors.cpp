@@ -16,6 +16,12 @@ void ReportSystemError(HWND owner, DWORD code) {
   ShowMessage(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
 }
 
+void ReportError(HWND owner, const std::string& text) {
+  std::string caption;
+  LoadResString(caption, IDS_ERROR, AppInstance);
+  ShowMessage(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
 bool SystemErrorText(std::string& text, DWORD code) {
   if (code == 0) return false;
   char* message = nullptr;

@@ -48,6 +48,7 @@ void DeleteFolder(const std::string& folder) {
 void ResetProgramState() {
   PresetFile = IniFile();
   SettingsFile = IniFile();
+  SendPortName.clear();
   TuneMessage.length = 0;
   TuneHexText[0] = '\0';
   CurrentCents = 0.0;

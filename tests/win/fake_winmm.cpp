@@ -106,20 +106,45 @@ MMRESULT WINAPI FakeClose(HMIDIOUT out) {
   return Device.closeResult;
 }
 
+// The slots through which the program calls winmm, named by the import library's own symbols. They are the
+// same whether winmm is imported at start or delay-loaded (the import table holds no names then), and
+// naming the short-message call here makes any call of it from the program land in the fake.
+#ifdef _WIN64
+#define WINMM_SLOT(function, argumentBytes) extern "C" void* Slot_##function __asm__("__imp_" #function);
+#else
+#define WINMM_SLOT(function, argumentBytes) \
+  extern "C" void* Slot_##function __asm__("__imp__" #function "@" #argumentBytes);
+#endif
+WINMM_SLOT(midiOutGetNumDevs, 0)
+WINMM_SLOT(midiOutGetDevCapsA, 12)
+WINMM_SLOT(midiOutOpen, 20)
+WINMM_SLOT(midiOutPrepareHeader, 12)
+WINMM_SLOT(midiOutLongMsg, 12)
+WINMM_SLOT(midiOutShortMsg, 8)
+WINMM_SLOT(midiOutReset, 4)
+WINMM_SLOT(midiOutUnprepareHeader, 12)
+WINMM_SLOT(midiOutClose, 4)
+
+MMRESULT WINAPI FakeShortMsg(HMIDIOUT, DWORD message) {
+  Record("short " + std::to_string(message));
+  return MMSYSERR_NOERROR;
+}
+
 struct Replacement {
-  const char* function;
+  void** slot;
   void* fake;
 };
 
 const Replacement Replacements[] = {
-    {"midiOutGetNumDevs", reinterpret_cast<void*>(&FakeGetNumDevs)},
-    {"midiOutGetDevCapsA", reinterpret_cast<void*>(&FakeGetDevCaps)},
-    {"midiOutOpen", reinterpret_cast<void*>(&FakeOpen)},
-    {"midiOutPrepareHeader", reinterpret_cast<void*>(&FakePrepare)},
-    {"midiOutLongMsg", reinterpret_cast<void*>(&FakeLongMsg)},
-    {"midiOutReset", reinterpret_cast<void*>(&FakeReset)},
-    {"midiOutUnprepareHeader", reinterpret_cast<void*>(&FakeUnprepare)},
-    {"midiOutClose", reinterpret_cast<void*>(&FakeClose)},
+    {&Slot_midiOutGetNumDevs, reinterpret_cast<void*>(&FakeGetNumDevs)},
+    {&Slot_midiOutGetDevCapsA, reinterpret_cast<void*>(&FakeGetDevCaps)},
+    {&Slot_midiOutOpen, reinterpret_cast<void*>(&FakeOpen)},
+    {&Slot_midiOutPrepareHeader, reinterpret_cast<void*>(&FakePrepare)},
+    {&Slot_midiOutLongMsg, reinterpret_cast<void*>(&FakeLongMsg)},
+    {&Slot_midiOutShortMsg, reinterpret_cast<void*>(&FakeShortMsg)},
+    {&Slot_midiOutReset, reinterpret_cast<void*>(&FakeReset)},
+    {&Slot_midiOutUnprepareHeader, reinterpret_cast<void*>(&FakeUnprepare)},
+    {&Slot_midiOutClose, reinterpret_cast<void*>(&FakeClose)},
 };
 
 }  // namespace
@@ -130,17 +155,12 @@ FakeWinmm::FakeWinmm(const FakeDevice& device) {
   Log.clear();
   Received.clear();
   Queued.clear();
-  installed_ = true;
   for (const Replacement& replacement : Replacements) {
-    void** slot = ImportSlot(GetModuleHandleA(nullptr), "winmm.dll", replacement.function);
-    if (slot == nullptr) {
-      installed_ = false;
-      continue;
-    }
-    slots_.push_back(slot);
-    saved_.push_back(*slot);
-    WriteSlot(slot, replacement.fake);
+    slots_.push_back(replacement.slot);
+    saved_.push_back(*replacement.slot);
+    WriteSlot(replacement.slot, replacement.fake);
   }
+  installed_ = true;
 }
 
 FakeWinmm::~FakeWinmm() {

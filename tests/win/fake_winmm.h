@@ -1,5 +1,5 @@
 // A recording stand-in for a MIDI output device: while a FakeWinmm lives, the program's winmm calls go
-// through the import table to it instead of the system. It keeps the order of the calls, the bytes of each
+// through their import slots to it instead of the system. It keeps the order of the calls, the bytes of each
 // long message, and marks each queued buffer done from another thread after a delay, as a driver does.
 #ifndef SONOREL_TESTS_WIN_FAKE_WINMM_H
 #define SONOREL_TESTS_WIN_FAKE_WINMM_H
@@ -30,9 +30,10 @@ class FakeWinmm {
   explicit FakeWinmm(const FakeDevice& device);
   ~FakeWinmm();
 
-  // Every slot found; false when the program does not import one of the functions.
+  // Every slot replaced.
   bool Installed() const { return installed_; }
-  // The calls so far, names only, e.g. "open 0 prepare long done unprepare close".
+  // The calls so far, names only, e.g. "open 0 prepare long done unprepare close" ("short N" for a
+  // short message, which SysEx must never use).
   std::string CallNames() const;
   std::vector<FakeCall> Calls() const;
   std::vector<std::string> Messages() const;  // the bytes of each long message

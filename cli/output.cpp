@@ -221,8 +221,8 @@ std::string VersionText() { return std::string("sonorel-cli ") + SONOREL_VERSION
 
 std::string HelpText() {
   return "Usage: sonorel-cli (--hz VALUE | --cents VALUE) [--format NAME] [--json]\n"
-         "                   [--mid FILE] [--syx FILE] [--txt FILE]\n"
-         "       sonorel-cli --presets PATH --preset NAME [--format NAME] [--json] [files as above]\n"
+         "                   [--mid FILE] [--syx FILE] [--txt FILE] [--send PORT [--gap MS]]\n"
+         "       sonorel-cli --presets PATH --preset NAME [--format NAME] [--json] [files, --send as above]\n"
          "       sonorel-cli --presets PATH --list [--json]\n"
          "       sonorel-cli --decode FILE [--json]\n"
          "       sonorel-cli (--sweep-hz | --sweep-cents) FROM TO STEP [--format NAME] [--json] [--syx "

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -166,6 +167,13 @@ bool SendSysex(const MidiPort& port, const std::vector<SysexBytes>& messages, co
   int descriptor = open(port.path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (descriptor < 0) {
     Fail(error, MidiStep::Open, errno);
+    return false;
+  }
+  // A plain file is no device: writing would overwrite its first bytes.
+  struct stat status;
+  if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+    close(descriptor);
+    Fail(error, MidiStep::Open, ENODEV);
     return false;
   }
   IgnoredBrokenPipe ignored;

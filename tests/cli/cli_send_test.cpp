@@ -198,6 +198,7 @@ TEST_F(CliSend, ADevicePathThatCannotBeOpenedGivesExit2AndTheSystemsWords) {
   fs::create_directories(root_ / "work" / "folder");
   mkfifo(Path("unread").c_str(), 0600);
   std::ofstream(Path("locked")) << "";
+  std::ofstream(Path("tune.syx")) << "keep";
   std::string locked = Path("locked");
   std::string lockedProblem = "Permission denied";
   // Permission bits do not stop root: then the file lies in a tmpfs mounted read-only.
@@ -223,6 +224,7 @@ TEST_F(CliSend, ADevicePathThatCannotBeOpenedGivesExit2AndTheSystemsWords) {
       {Path("missing/midiC0D0"), "No such file or directory"},
       {Path("folder"), "Is a directory"},
       {Path("unread"), "No such device or address"},  // a pipe nobody reads, like a device without a reader
+      {Path("tune.syx"), "No such device"},           // a plain file is left alone
       {locked, lockedProblem},
   };
   for (const auto& c : cases) {
@@ -231,6 +233,7 @@ TEST_F(CliSend, ADevicePathThatCannotBeOpenedGivesExit2AndTheSystemsWords) {
     EXPECT_EQ("sonorel-cli: --send \"" + c.path + "\": cannot open " + c.path + ": " + c.problem + "\n",
               run.err);
   }
+  EXPECT_EQ("keep", ReadFile("tune.syx"));
   if (!mounted.empty()) std::system(("umount '" + mounted + "'").c_str());
 }
 

@@ -35,6 +35,11 @@ struct CliOptions {
   std::string presetsPath;
   std::string presetName;
   std::string decodePath;  // "-": standard input
+
+  // --into SONG... [--out FILE] [--dry-run]: write the tune into existing songs.
+  std::vector<std::string> songPaths;
+  std::string songOut;  // empty: each song is rewritten in place
+  bool dryRun = false;
 };
 
 // Fills options from the arguments (without the program name). On a problem returns false with a

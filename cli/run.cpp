@@ -5,6 +5,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/presets.h"
+#include "cli/songs.h"
 #include "cli/tune_result.h"
 #include "engine/pitch.h"
 #include "ini/ini_file.h"
@@ -92,6 +93,7 @@ int RunTune(const CliOptions& options, std::FILE* out, std::FILE* err) {
     results.push_back(TuneFromValue(options.source, options.pitch, format));
     NoteClamping(err, options.pitchOption + " " + options.pitchText, results.back());
   }
+  if (!options.songPaths.empty()) return WriteIntoSongs(options, results, out, err);
   std::vector<ResultLabel> labels(results.size());
   return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));
 }
@@ -121,6 +123,7 @@ int RunPreset(const CliOptions& options, std::FILE* out, std::FILE* err) {
                    ": 440 Hz, as the window program uses\n");
   }
   for (const TuneResult& result : results) NoteClamping(err, origin, result);
+  if (!options.songPaths.empty()) return WriteIntoSongs(options, results, out, err);
   std::vector<ResultLabel> labels(results.size());
   for (ResultLabel& label : labels) label.preset = entry.name;
   return Finish(out, err, PlanFiles(options, results), Report(options, results, labels));

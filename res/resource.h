@@ -29,6 +29,21 @@
 #define IDS_VERSION_COMMENTS 136
 #define IDS_CONFIRM_BROWSER 137
 #define IDS_CONFIRM 138
+// Writing into songs (139-159)
+#define IDS_TITLE_WRITE_SONG 139
+#define IDS_SONG_INSERTED 140
+#define IDS_SONG_INSERTED_AT_START 141
+#define IDS_SONG_REPLACED 142
+#define IDS_SONG_UNCHANGED 143
+#define IDS_SONG_LEFT_ALONE 144
+#define IDS_SONG_NO_ROOM 145
+#define IDS_SONG_END_MOVED 146
+#define IDS_SONG_FAILED 147
+#define IDS_SONG_NOT_SMF 148
+#define IDS_SONG_DAMAGED 149
+#define IDS_SONG_FORMAT 150
+#define IDS_SONG_NO_TRACK 151
+#define IDS_SONG_TOO_LARGE 152
 // 139-159: writing the tune into songs; 160-179: sending to a MIDI port.
 
 // Main window controls

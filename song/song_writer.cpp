@@ -66,6 +66,11 @@ std::uint32_t DeltaBetween(std::uint64_t from, std::uint64_t to) {
   return delta > 0x0FFFFFFFu ? 0x0FFFFFFFu : static_cast<std::uint32_t>(delta);
 }
 
+// A device byte found in a song, if it can be one: data bytes are below 80.
+unsigned char DeviceOr(unsigned char found, int dialect) {
+  return found < 0x80 ? found : static_cast<unsigned char>(UsualDevice(dialect));
+}
+
 // The message with the given device byte, and for GS the checksum of its address and data.
 Bytes WithDevice(const unsigned char* message, std::size_t length, int dialect, unsigned char device) {
   Bytes bytes(message, message + length);
@@ -234,14 +239,15 @@ bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsign
   const ResetMessage* reset = nullptr;
   for (std::size_t i = 0; i < reading.events.size(); ++i) {
     const SmfEventView& event = reading.events[i];
-    if (event.status != 0xF0) continue;
+    // Only whole messages: a first packet (no F7) has its rest in F7 events that must stay with it.
+    if (event.status != 0xF0 || event.end == event.dataOffset || song[event.end - 1] != 0xF7) continue;
     Bytes found(1, 0xF0);
     found.insert(found.end(), song + event.dataOffset, song + event.end);
     bool setup = event.tick <= firstNote;
     int foundDialect = MasterTuneDialect(found.data(), found.size());
     if (foundDialect == dialect && setup) {
       Bytes replacement =
-          WithDevice(message, length, dialect, found.size() > 2 ? found[2] : UsualDevice(dialect));
+          WithDevice(message, length, dialect, DeviceOr(found.size() > 2 ? found[2] : 0xFF, dialect));
       if (plan.replacedCount++ == 0) {
         plan.track = event.track + 1;
         plan.tick = event.tick;
@@ -278,7 +284,8 @@ bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsign
       tick = event.tick + TicksOf50Ms(reading.division, TempoAt(song, reading, event.tick));
       if (tick > firstNote) tick = firstNote;
       index = InsertionIndex(song, reading, lastReset + 1, track, tick);
-      if (reset->dialect == dialect) device = song[event.dataOffset + 1];  // F0 is not among the data
+      if (reset->dialect == dialect)
+        device = DeviceOr(song[event.dataOffset + 1], dialect);  // F0 is not among the data
       plan.resetName = reset->name;
     } else {
       while (index < reading.events.size() && reading.events[index].track != 0) ++index;

@@ -367,6 +367,19 @@ TEST(SongWriterTest, RulesAsATableOfSongs) {
        1,
        48,
        {SongNoteKind::LeftAlone}},
+      {"a tune sent in two packets stays whole: a new one is inserted after it",
+       0,
+       480,
+       {"00 RESET | 00 F0 07 41 10 42 12 40 00 00 | 00 F7 06 00 04 00 00 3C F7 | 83 60 90 3C 64 | 00 FF 2F "
+        "00"},
+       GS,
+       {"00 RESET | 00 F0 07 41 10 42 12 40 00 00 | 00 F7 06 00 04 00 00 3C F7 | 30 TUNE | 83 30 90 3C 64 | "
+        "00 FF 2F "
+        "00"},
+       true,
+       1,
+       48,
+       {}},
       {"a track that ends before the tune's tick: End of Track follows the tune",
        1,
        480,

@@ -60,10 +60,10 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
     // 1. The status: written, or the running one when a data byte comes first.
     event.statusOffset = walk.position;
     event.status = data[walk.position];
-    std::string at = " at byte " + Number(event.statusOffset);
+    auto at = [&event]() { return " at byte " + Number(event.statusOffset); };
     if (event.status < 0x80) {
       if (runningStatus == 0)
-        return "data byte " + HexByte(event.status) + at + " has no status byte before it";
+        return "data byte " + HexByte(event.status) + at() + " has no status byte before it";
       event.status = runningStatus;
       event.running = true;
     } else {
@@ -73,33 +73,33 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
     // 2. The data, whose length the status decides.
     if (event.status < 0xF0) {
       std::size_t count = static_cast<std::size_t>(ChannelDataLength(event.status));
-      if (end - walk.position < count) return "the event" + at + " is cut short";
+      if (end - walk.position < count) return "the event" + at() + " is cut short";
       event.dataOffset = walk.position;
       walk.position += count;
       runningStatus = event.status;
     } else if (event.status == 0xF0 || event.status == 0xF7) {
       std::uint32_t length = 0;
       if (!walk.ReadVarLen(length))
-        return "the length of the System Exclusive event" + at + " runs past the track";
+        return "the length of the System Exclusive event" + at() + " runs past the track";
       event.dataOffset = walk.position;
       if (length > end - walk.position) {
         // Kept with the bytes that are there, for a decoder that shows what it can.
         event.end = end;
         reading.events.push_back(event);
-        return "the System Exclusive event" + at + " runs past the end of the track";
+        return "the System Exclusive event" + at() + " runs past the end of the track";
       }
       walk.position += length;
     } else if (event.status == 0xFF) {
-      if (walk.position >= end) return "the meta event" + at + " is cut short";
+      if (walk.position >= end) return "the meta event" + at() + " is cut short";
       event.metaType = data[walk.position++];
       std::uint32_t length = 0;
       if (!walk.ReadVarLen(length) || length > end - walk.position)
-        return "the meta event" + at + " runs past the end of the track";
+        return "the meta event" + at() + " runs past the end of the track";
       event.dataOffset = walk.position;
       walk.position += length;
       endOfTrack = event.metaType == 0x2F;
     } else {
-      return "status " + HexByte(event.status) + at + " cannot occur in a MIDI file";
+      return "status " + HexByte(event.status) + at() + " cannot occur in a MIDI file";
     }
     event.end = walk.position;
     reading.events.push_back(event);

@@ -105,8 +105,10 @@ std::string RefusalText(const SongPlan& plan) {
       return Formatted(IDS_SONG_FORMAT, {});
     case SongRefusal::NoTrack:
       return Formatted(IDS_SONG_NO_TRACK, {});
-    default:
+    case SongRefusal::TooLarge:
       return Formatted(IDS_SONG_TOO_LARGE, {});
+    default:
+      return Formatted(IDS_UNEXPECTED_ERROR, {});
   }
 }
 

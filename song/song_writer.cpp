@@ -213,6 +213,8 @@ bool PatchTrackLengths(const SmfReading& reading, SongPlan& plan) {
 bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsigned char* message,
           std::size_t length, SongPlan& plan) {
   plan.dialect = dialect;
+  if (length < 3 || message[0] != 0xF0 || message[length - 1] != 0xF7)
+    return Refuse(plan, SongRefusal::NoMessage, "no System Exclusive message to write");
   SmfReading reading;
   if (!ReadSmf(song, size, reading)) return Refuse(plan, SongRefusal::NotSmf, reading.error);
   if (!reading.damage.empty()) return Refuse(plan, SongRefusal::Damaged, reading.damage);

@@ -26,11 +26,12 @@
 
 enum class SongRefusal {
   None,
-  NotSmf,    // no MThd header
-  Damaged,   // the reader stopped in a track, or a chunk runs past the end of the file
-  Format,    // format 2 (independent patterns) or unknown
-  NoTrack,   // nothing to write into
-  TooLarge,  // a track would outgrow its 32-bit length
+  NotSmf,     // no MThd header
+  Damaged,    // the reader stopped in a track, or a chunk runs past the end of the file
+  Format,     // format 2 (independent patterns) or unknown
+  NoTrack,    // nothing to write into
+  TooLarge,   // a track would outgrow its 32-bit length
+  NoMessage,  // the message given is no System Exclusive message
 };
 
 enum class SongNoteKind {

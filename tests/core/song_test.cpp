@@ -189,6 +189,16 @@ TEST(SmfReaderTest, EveryRefusalHasItsReasonAndTheWriterChangesNothing) {
   }
 }
 
+TEST(SongWriterTest, RefusesToWriteSomethingThatIsNoMessage) {
+  Bytes song = Song(0, 480, {"00 FF 2F 00"});
+  const Bytes messages[] = {Bytes(), Hex("F0 F7"), Hex("41 10 42 F7"), Hex("F0 41 10 42")};
+  for (const Bytes& message : messages) {
+    SongPlan plan = PlanSongTune(song.data(), song.size(), GS, message.data(), message.size());
+    EXPECT_EQ(plan.refusal, SongRefusal::NoMessage) << HexText(message);
+    EXPECT_TRUE(plan.edits.empty());
+  }
+}
+
 TEST(SmfReaderTest, NeverLooksPastTheBytesItIsGiven) {
   // Every prefix of a song is read without touching the byte after it (a copy of exactly that size, so
   // that the address sanitizer of the fuzz tree would see a stray read).

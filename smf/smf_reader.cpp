@@ -41,7 +41,7 @@ struct TrackWalk {
 // Reads the events of one MTrk body up to End of Track. Returns the problem that stopped it, or "".
 // Running status is set by channel messages only and, as many files expect, survives meta and SysEx events.
 std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t end, int track,
-                      SmfReading& reading, bool& endOfTrack) {
+                      const std::function<void(const SmfEventView&)>& visit, bool& endOfTrack) {
   TrackWalk walk{data, begin, end};
   std::uint64_t tick = 0;
   unsigned char runningStatus = 0;
@@ -49,7 +49,7 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
   while (walk.position < end && !endOfTrack) {
     SmfEventView event = SmfEventView();
     event.track = track;
-    event.offset = walk.position;
+    event.offset = static_cast<std::uint32_t>(walk.position);
     std::uint32_t delta = 0;
     if (!walk.ReadVarLen(delta))
       return "the delta time at byte " + Number(event.offset) + " runs past the track";
@@ -58,7 +58,7 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
     if (walk.position >= end) return "no event after the delta time at byte " + Number(event.offset);
 
     // 1. The status: written, or the running one when a data byte comes first.
-    event.statusOffset = walk.position;
+    event.statusOffset = static_cast<std::uint32_t>(walk.position);
     event.status = data[walk.position];
     auto at = [&event]() { return " at byte " + Number(event.statusOffset); };
     if (event.status < 0x80) {
@@ -74,18 +74,18 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
     if (event.status < 0xF0) {
       std::size_t count = static_cast<std::size_t>(ChannelDataLength(event.status));
       if (end - walk.position < count) return "the event" + at() + " is cut short";
-      event.dataOffset = walk.position;
+      event.dataOffset = static_cast<std::uint32_t>(walk.position);
       walk.position += count;
       runningStatus = event.status;
     } else if (event.status == 0xF0 || event.status == 0xF7) {
       std::uint32_t length = 0;
       if (!walk.ReadVarLen(length))
         return "the length of the System Exclusive event" + at() + " runs past the track";
-      event.dataOffset = walk.position;
+      event.dataOffset = static_cast<std::uint32_t>(walk.position);
       if (length > end - walk.position) {
         // Kept with the bytes that are there, for a decoder that shows what it can.
-        event.end = end;
-        reading.events.push_back(event);
+        event.end = static_cast<std::uint32_t>(end);
+        visit(event);
         return "the System Exclusive event" + at() + " runs past the end of the track";
       }
       walk.position += length;
@@ -95,14 +95,14 @@ std::string WalkTrack(const unsigned char* data, std::size_t begin, std::size_t 
       std::uint32_t length = 0;
       if (!walk.ReadVarLen(length) || length > end - walk.position)
         return "the meta event" + at() + " runs past the end of the track";
-      event.dataOffset = walk.position;
+      event.dataOffset = static_cast<std::uint32_t>(walk.position);
       walk.position += length;
       endOfTrack = event.metaType == 0x2F;
     } else {
       return "status " + HexByte(event.status) + at() + " cannot occur in a MIDI file";
     }
-    event.end = walk.position;
-    reading.events.push_back(event);
+    event.end = static_cast<std::uint32_t>(walk.position);
+    visit(event);
   }
   return std::string();
 }
@@ -124,10 +124,20 @@ bool IsSoundingNoteOn(const unsigned char* data, const SmfEventView& event) {
 }
 
 bool ReadSmf(const unsigned char* data, std::size_t size, SmfReading& reading) {
+  return ReadSmf(data, size, reading,
+                 [&reading](const SmfEventView& event) { reading.events.push_back(event); });
+}
+
+bool ReadSmf(const unsigned char* data, std::size_t size, SmfReading& reading,
+             const std::function<void(const SmfEventView&)>& visit) {
   reading = SmfReading();
   // 1. The header chunk: "MThd", its length (6 or more), format, track count, division.
   if (size < 4 || std::memcmp(data, "MThd", 4) != 0) {
     reading.error = "not a Standard MIDI File (it does not begin with MThd)";
+    return false;
+  }
+  if (size > 0xFFFFFFFFu) {
+    reading.error = "the file is larger than 4 GB";
     return false;
   }
   if (size < 14) {
@@ -169,7 +179,7 @@ bool ReadSmf(const unsigned char* data, std::size_t size, SmfReading& reading) {
     if (chunk.track >= 0) {
       std::string where = "track " + Number(chunk.track + 1);
       bool endOfTrack = false;
-      std::string problem = WalkTrack(data, body, chunk.end, chunk.track, reading, endOfTrack);
+      std::string problem = WalkTrack(data, body, chunk.end, chunk.track, visit, endOfTrack);
       if (!problem.empty()) {
         Warn(reading, where + ": " + problem, true);
       } else if (!endOfTrack) {

@@ -6,19 +6,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+// 32 bytes: a song holds about one event in every three or four bytes. Offsets fit in 32 bits, as the
+// lengths of chunks do; larger files are refused.
 struct SmfEventView {
-  int track;                 // counting MTrk chunks from 0
-  std::uint64_t tick;        // absolute, from the start of the track
-  std::size_t offset;        // of the delta time
-  std::size_t statusOffset;  // of the status byte; with running status, of the first data byte
-  std::size_t dataOffset;    // of the data: after the status (channel), after the length (F0, F7, meta)
-  std::size_t end;           // one past the last byte; the data is [dataOffset, end)
-  unsigned char status;      // as written, or the running one
-  bool running;              // the status byte was left out
-  unsigned char metaType;    // for FF events
+  std::uint64_t tick;          // absolute, from the start of the track
+  std::uint32_t offset;        // of the delta time
+  std::uint32_t statusOffset;  // of the status byte; with running status, of the first data byte
+  std::uint32_t dataOffset;    // of the data: after the status (channel), after the length (F0, F7, meta)
+  std::uint32_t end;           // one past the last byte; the data is [dataOffset, end)
+  int track;                   // counting MTrk chunks from 0
+  unsigned char status;        // as written, or the running one
+  bool running;                // the status byte was left out
+  unsigned char metaType;      // for FF events
 };
 
 struct SmfChunkView {
@@ -35,8 +38,10 @@ struct SmfReading {
   int trackCount = 0;  // as announced in the header
   std::uint16_t division = 0;
   std::vector<SmfChunkView> chunks;
-  std::vector<SmfEventView> events;  // track by track, in file order; a track's walk ends at End of Track
-  std::size_t trailing = 0;          // where the bytes after the last chunk begin (the file size when none)
+  // Track by track, in file order; a track's walk ends at End of Track. Empty when ReadSmf was given a
+  // visitor.
+  std::vector<SmfEventView> events;
+  std::size_t trailing = 0;  // where the bytes after the last chunk begin (the file size when none)
   // Every problem in the order met, e.g. "track 2: data byte 3C at byte 40 has no status byte before it".
   std::vector<std::string> warnings;
   // The first problem that stopped a walk (a cut event, a bad status, a chunk longer than the file); empty
@@ -48,6 +53,10 @@ struct SmfReading {
 // Walks the whole file. Damaged tracks are read up to the damage, and the walk goes on with the next chunk.
 // False, with the reason in reading.error, when the bytes are no Standard MIDI File (no or a cut MThd).
 bool ReadSmf(const unsigned char* data, std::size_t size, SmfReading& reading);
+// The same walk, with every event handed to visit as it is read instead of kept: a large song then needs
+// no memory for its events.
+bool ReadSmf(const unsigned char* data, std::size_t size, SmfReading& reading,
+             const std::function<void(const SmfEventView&)>& visit);
 
 // Data bytes after a channel status (80 to EF): 1 for program change and channel pressure, otherwise 2.
 int ChannelDataLength(unsigned char status);

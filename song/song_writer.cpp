@@ -93,13 +93,20 @@ Bytes SysexBody(const Bytes& message) {
 
 bool IsEndOfTrack(const SmfEventView& event) { return event.status == 0xFF && event.metaType == 0x2F; }
 
+// What the writer needs from a walk of the whole song; the events themselves are not kept.
+struct SongScan {
+  std::uint64_t firstNote = NoNote;  // tick of the first sounding Note On
+  int firstNoteTrack = 0;
+  std::vector<SmfEventView> sysex;   // whole System Exclusive messages (F0 ... F7)
+  std::vector<SmfEventView> tempos;  // tempo meta events
+};
+
 // The tempo in force at tick: the last tempo event of any track at or before it (the later in the file
 // among events of the same tick).
-std::uint32_t TempoAt(const unsigned char* song, const SmfReading& reading, std::uint64_t tick) {
+std::uint32_t TempoAt(const unsigned char* song, const SongScan& scan, std::uint64_t tick) {
   std::uint32_t tempo = DefaultTempo;
   std::uint64_t tempoTick = 0;
-  for (const SmfEventView& event : reading.events) {
-    if (event.status != 0xFF || event.metaType != 0x51 || event.end - event.dataOffset < 3) continue;
+  for (const SmfEventView& event : scan.tempos) {
     if (event.tick > tick || event.tick < tempoTick) continue;
     const unsigned char* d = song + event.dataOffset;
     std::uint32_t value = (static_cast<std::uint32_t>(d[0]) << 16) | (d[1] << 8) | d[2];
@@ -110,14 +117,29 @@ std::uint32_t TempoAt(const unsigned char* song, const SmfReading& reading, std:
   return tempo;
 }
 
-// Where an inserted event goes in a track: the index of the event it comes before (events.size() for the
-// end of the chunk). From index `from` on, it passes events at or before tick, but stops at a sounding Note
-// On of that tick and at End of Track.
-std::size_t InsertionIndex(const unsigned char* song, const SmfReading& reading, std::size_t from, int track,
-                           std::uint64_t tick) {
+// The events of one track around the place of a new event at tick: from `anchor` (the reset; or, without
+// one, the track's first event) up to and including the first event after that tick or End of Track.
+std::vector<SmfEventView> EventsAround(const unsigned char* song, std::size_t size, int track,
+                                       std::uint32_t anchor, std::uint64_t tick) {
+  std::vector<SmfEventView> window;
+  bool stopped = false;
+  SmfReading reading;
+  ReadSmf(song, size, reading, [&](const SmfEventView& event) {
+    if (event.track != track || event.offset < anchor || stopped) return;
+    window.push_back(event);
+    stopped = event.tick > tick || IsEndOfTrack(event);
+  });
+  return window;
+}
+
+// Where the new event goes in the window: the index of the event it comes before (window.size() for the
+// end of the track). From `from` on, it passes events at or before tick, but stops at a sounding Note On
+// of that tick and at End of Track.
+std::size_t InsertionIndex(const unsigned char* song, const std::vector<SmfEventView>& window,
+                           std::size_t from, std::uint64_t tick) {
   std::size_t i = from;
-  for (; i < reading.events.size() && reading.events[i].track == track; ++i) {
-    const SmfEventView& event = reading.events[i];
+  for (; i < window.size(); ++i) {
+    const SmfEventView& event = window[i];
     if (event.tick > tick || IsEndOfTrack(event)) break;
     if (event.tick == tick && IsSoundingNoteOn(song, event)) break;
   }
@@ -125,10 +147,10 @@ std::size_t InsertionIndex(const unsigned char* song, const SmfReading& reading,
 }
 
 // Without a reset: after the meta events at tick 0 of the first track that come before its first note.
-std::size_t IndexAfterStartMeta(const unsigned char* song, const SmfReading& reading, std::size_t first) {
-  std::size_t index = first;
-  for (std::size_t i = first; i < reading.events.size() && reading.events[i].track == 0; ++i) {
-    const SmfEventView& event = reading.events[i];
+std::size_t IndexAfterStartMeta(const unsigned char* song, const std::vector<SmfEventView>& window) {
+  std::size_t index = 0;
+  for (std::size_t i = 0; i < window.size(); ++i) {
+    const SmfEventView& event = window[i];
     if (event.tick > 0 || IsEndOfTrack(event) || IsSoundingNoteOn(song, event)) break;
     if (event.status == 0xFF) index = i + 1;
   }
@@ -142,40 +164,31 @@ bool Refuse(SongPlan& plan, SongRefusal refusal, const std::string& reason) {
   return false;
 }
 
-// The new event before reading.events[index] in track (or at the end of the track), and the new delta
-// time (and status byte, if running status left it out) of the event that follows it. plan.tick and
-// plan.message are set.
-void PlanInsertion(const SmfReading& reading, std::size_t index, int track, SongPlan& plan) {
-  std::size_t first = 0;
-  while (first < reading.events.size() && reading.events[first].track != track) ++first;
-  std::uint64_t previousTick = index > first ? reading.events[index - 1].tick : 0;
+// The new event before window[index] (or at the end of the track's chunk), and the new delta time (and
+// status byte, if running status left it out) of the event that follows it. plan.tick and plan.message
+// are set; the window starts at the track's first event or at an event before the new one.
+void PlanInsertion(const std::vector<SmfEventView>& window, std::size_t index, const SmfChunkView& chunk,
+                   SongPlan& plan) {
+  std::uint64_t previousTick = index > 0 ? window[index - 1].tick : 0;
   // A delta time holds 28 bits: a later tick (only from a huge division) is brought closer.
   if (plan.tick - previousTick > 0x0FFFFFFFu) plan.tick = previousTick + 0x0FFFFFFFu;
   std::uint64_t tick = plan.tick;
-  const Bytes& message = plan.message;
   SongEdit edit;
   AppendVarLen(edit.bytes, DeltaBetween(previousTick, tick));
   edit.bytes.push_back(0xF0);
-  Bytes body = SysexBody(message);
+  Bytes body = SysexBody(plan.message);
   edit.bytes.insert(edit.bytes.end(), body.begin(), body.end());
+  edit.offset = chunk.end;
   edit.removed = 0;
-
-  bool followed = index < reading.events.size() && reading.events[index].track == track;
-  if (followed) {
-    const SmfEventView& next = reading.events[index];
+  if (index < window.size()) {
+    const SmfEventView& next = window[index];
     edit.offset = next.offset;
     edit.removed = next.statusOffset - next.offset;  // its delta time
     if (next.tick < tick)
-      plan.notes.push_back({SongNoteKind::EndOfTrackMoved, track + 1, next.tick, -1, false});
+      plan.notes.push_back({SongNoteKind::EndOfTrackMoved, next.track + 1, next.tick, -1, false});
     AppendVarLen(edit.bytes, DeltaBetween(tick, next.tick));
     // A System Exclusive event ends a run: the status byte is written out again.
     if (next.running) edit.bytes.push_back(next.status);
-  } else {
-    const SmfChunkView* chunk = nullptr;
-    for (const SmfChunkView& c : reading.chunks) {
-      if (c.track == track) chunk = &c;
-    }
-    edit.offset = chunk->end;
   }
   plan.edits.push_back(edit);
 }
@@ -215,37 +228,41 @@ bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsign
   plan.dialect = dialect;
   if (length < 3 || message[0] != 0xF0 || message[length - 1] != 0xF7)
     return Refuse(plan, SongRefusal::NoMessage, "no System Exclusive message to write");
+
+  // 1. One walk: the first sounding note, whole SysEx messages, tempo events. Only whole messages count:
+  // a first packet (no F7) has its rest in F7 events that must stay with it.
+  SongScan scan;
   SmfReading reading;
-  if (!ReadSmf(song, size, reading)) return Refuse(plan, SongRefusal::NotSmf, reading.error);
+  bool readable = ReadSmf(song, size, reading, [&](const SmfEventView& event) {
+    if (IsSoundingNoteOn(song, event) && event.tick < scan.firstNote) {
+      scan.firstNote = event.tick;
+      scan.firstNoteTrack = event.track;
+    }
+    if (event.status == 0xF0 && event.end > event.dataOffset && song[event.end - 1] == 0xF7)
+      scan.sysex.push_back(event);
+    if (event.status == 0xFF && event.metaType == 0x51 && event.end - event.dataOffset >= 3)
+      scan.tempos.push_back(event);
+  });
+  if (!readable) return Refuse(plan, SongRefusal::NotSmf, reading.error);
   if (!reading.damage.empty()) return Refuse(plan, SongRefusal::Damaged, reading.damage);
   if (reading.format == 2)
     return Refuse(plan, SongRefusal::Format, "format 2 (independent patterns) is not written");
   if (reading.format > 2)
     return Refuse(plan, SongRefusal::Format, "format " + std::to_string(reading.format) + " is unknown");
-  bool anyTrack = false;
-  for (const SmfChunkView& chunk : reading.chunks) anyTrack = anyTrack || chunk.track >= 0;
-  if (!anyTrack) return Refuse(plan, SongRefusal::NoTrack, "the song has no track");
-
-  // 1. The setup region ends with the first sounding note.
-  std::uint64_t firstNote = NoNote;
-  int firstNoteTrack = 0;
-  for (const SmfEventView& event : reading.events) {
-    if (IsSoundingNoteOn(song, event) && event.tick < firstNote) {
-      firstNote = event.tick;
-      firstNoteTrack = event.track;
-    }
+  const SmfChunkView* firstTrack = nullptr;
+  for (const SmfChunkView& chunk : reading.chunks) {
+    if (chunk.track == 0) firstTrack = &chunk;
   }
+  if (firstTrack == nullptr) return Refuse(plan, SongRefusal::NoTrack, "the song has no track");
 
-  // 2. Master tunes and resets among the whole System Exclusive events.
-  std::size_t lastReset = reading.events.size();
+  // 2. The setup region ends with the first sounding note (its tick included): master tunes there are
+  // replaced, the last reset there is found.
+  const SmfEventView* resetEvent = nullptr;
   const ResetMessage* reset = nullptr;
-  for (std::size_t i = 0; i < reading.events.size(); ++i) {
-    const SmfEventView& event = reading.events[i];
-    // Only whole messages: a first packet (no F7) has its rest in F7 events that must stay with it.
-    if (event.status != 0xF0 || event.end == event.dataOffset || song[event.end - 1] != 0xF7) continue;
+  for (const SmfEventView& event : scan.sysex) {
     Bytes found(1, 0xF0);
     found.insert(found.end(), song + event.dataOffset, song + event.end);
-    bool setup = event.tick <= firstNote;
+    bool setup = event.tick <= scan.firstNote;
     int foundDialect = MasterTuneDialect(found.data(), found.size());
     if (foundDialect == dialect && setup) {
       Bytes replacement =
@@ -267,9 +284,9 @@ bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsign
       plan.notes.push_back({SongNoteKind::LeftAlone, event.track + 1, event.tick, foundDialect, !setup});
     }
     const ResetMessage* r = setup ? FindReset(found.data(), found.size()) : nullptr;
-    if (r != nullptr && (reset == nullptr || event.tick >= reading.events[lastReset].tick)) {
+    if (r != nullptr && (resetEvent == nullptr || event.tick >= resetEvent->tick)) {
       reset = r;
-      lastReset = i;
+      resetEvent = &event;
     }
   }
 
@@ -278,28 +295,31 @@ bool Plan(const unsigned char* song, std::size_t size, int dialect, const unsign
     plan.inserted = true;
     int track = 0;
     std::uint64_t tick = 0;
-    std::size_t index = 0;
+    std::uint32_t anchor = 0;
     int device = UsualDevice(dialect);
     if (reset != nullptr) {
-      const SmfEventView& event = reading.events[lastReset];
-      track = event.track;
-      tick = event.tick + TicksOf50Ms(reading.division, TempoAt(song, reading, event.tick));
-      if (tick > firstNote) tick = firstNote;
-      index = InsertionIndex(song, reading, lastReset + 1, track, tick);
+      track = resetEvent->track;
+      tick = resetEvent->tick + TicksOf50Ms(reading.division, TempoAt(song, scan, resetEvent->tick));
+      if (tick > scan.firstNote) tick = scan.firstNote;
+      anchor = resetEvent->offset;
       if (reset->dialect == dialect)
-        device = DeviceOr(song[event.dataOffset + 1], dialect);  // F0 is not among the data
+        device = DeviceOr(song[resetEvent->dataOffset + 1], dialect);  // F0 is not among the data
       plan.resetName = reset->name;
-    } else {
-      while (index < reading.events.size() && reading.events[index].track != 0) ++index;
-      index = IndexAfterStartMeta(song, reading, index);
     }
-    if (tick == firstNote)
-      plan.notes.push_back({SongNoteKind::NoRoom, firstNoteTrack + 1, firstNote, -1, false});
+    std::vector<SmfEventView> window = EventsAround(song, size, track, anchor, tick);
+    std::size_t index =
+        reset != nullptr ? InsertionIndex(song, window, 1, tick) : IndexAfterStartMeta(song, window);
+    if (tick == scan.firstNote)
+      plan.notes.push_back({SongNoteKind::NoRoom, scan.firstNoteTrack + 1, scan.firstNote, -1, false});
     plan.track = track + 1;
     plan.tick = tick;
     plan.device = device;
     plan.message = WithDevice(message, length, dialect, static_cast<unsigned char>(device));
-    PlanInsertion(reading, index, track, plan);
+    const SmfChunkView* chunk = firstTrack;
+    for (const SmfChunkView& c : reading.chunks) {
+      if (c.track == track) chunk = &c;
+    }
+    PlanInsertion(window, index, *chunk, plan);
   }
   return PatchTrackLengths(reading, plan);
 }

@@ -140,6 +140,18 @@ TEST_F(CliBinary, IntoAllFormatsAsJsonNamesOnlyTheTunesItDidNotWrite) {
   EXPECT_TRUE(gs < xg && xg < gm2 && gm2 != std::string::npos);
 }
 
+TEST_F(CliBinary, IntoTakesThePitchAndFormatOfAPreset) {
+  WriteFile("Preset.ini", "[Baroque 415]\r\nHz=415.304698\r\nMidiFormat=1\r\n");
+  WriteFile("song.mid", Song(Original));
+  ProgramRun run = Run({"--presets", "Preset.ini", "--preset", "baroque 415", "--into", "song.mid"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(
+      run.out,
+      "song.mid: XG master tune -100.0 cents (415.304698 Hz) inserted in track 1 at tick 48, 50 ms after GS "
+      "Reset\n");
+  EXPECT_NE(ReadFile("song.mid").find(Bytes("30 F0 0B 43 10 4C 00 00 00 00 00 01 08 F7")), std::string::npos);
+}
+
 TEST_F(CliBinary, IntoArgumentsThatDoNotFitTogether) {
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{"--hz", "442", "--into"}, "--into needs at least one song"},

@@ -3,6 +3,7 @@
 #include "app/export.h"
 #include "app/midi_menu.h"
 #include "app/settings.h"
+#include "app/song_command.h"
 #include "res/resource.h"
 #include "ui/about.h"
 #include "ui/errors.h"
@@ -30,6 +31,9 @@ void OnMenuOrPresetCommand(HWND window, int id, int code) {
     case IDC_SAVE_TEXT:
     case IDM_SAVE_TEXT:
       ExportText();
+      break;
+    case IDM_WRITE_SONG:
+      WriteIntoSongs(window);
       break;
     case IDM_EXIT:
       SendMessageA(window, WM_CLOSE, 0, 0);

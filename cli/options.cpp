@@ -50,16 +50,19 @@ bool IsUnitOf(const std::string& word, TuneSource source) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// Options that take values, and how many.
+// Options that take values, and how many (AnyValues: one or more, up to the next option).
+const int AnyValues = -1;
+
 struct OptionRule {
   const char* name;
   int values;
 };
 
 const OptionRule Rules[] = {
-    {"--hz", 1},          {"--cents", 1},   {"--format", 1}, {"--mid", 1},    {"--syx", 1},
-    {"--txt", 1},         {"--presets", 1}, {"--preset", 1}, {"--decode", 1}, {"--sweep-hz", 3},
-    {"--sweep-cents", 3}, {"--json", 0},    {"--list", 0},   {"--help", 0},   {"--version", 0},
+    {"--hz", 1},           {"--cents", 1},   {"--format", 1},  {"--mid", 1},    {"--syx", 1},
+    {"--txt", 1},          {"--presets", 1}, {"--preset", 1},  {"--decode", 1}, {"--sweep-hz", 3},
+    {"--sweep-cents", 3},  {"--json", 0},    {"--list", 0},    {"--help", 0},   {"--version", 0},
+    {"--into", AnyValues}, {"--out", 1},     {"--dry-run", 0},
 };
 
 // Sending to a MIDI port.
@@ -105,8 +108,12 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
       }
       return false;
     }
-    if (inlineValue && rule->values != 1) {
-      error = name + (rule->values == 0 ? " takes no value" : " takes its values as separate arguments");
+    if (inlineValue && rule->values == 0) {
+      error = name + " takes no value";
+      return false;
+    }
+    if (inlineValue && rule->values == 3) {
+      error = name + " takes its values as separate arguments";
       return false;
     }
     // A following option is not taken as a value: "--mid --json" lacks a file name.
@@ -116,6 +123,13 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
         return false;
       }
       values.push_back(args[++i]);
+    }
+    // The songs of --into: every argument up to the next option.
+    while (rule->values == AnyValues && i + 1 < args.size() && args[i + 1].compare(0, 2, "--") != 0)
+      values.push_back(args[++i]);
+    if (rule->values == AnyValues && values.empty()) {
+      error = name + " needs at least one song";
+      return false;
     }
     for (const GivenOption& earlier : given) {
       if (earlier.name == name) {
@@ -204,6 +218,27 @@ bool CheckCombination(const CliOptions& options, bool formatGiven, bool modeGive
     return false;
   }
   bool anyOutput = !options.midPath.empty() || !options.syxPath.empty() || !options.txtPath.empty();
+  bool into = !options.songPaths.empty();
+  if (!into && (!options.songOut.empty() || options.dryRun)) {
+    error = std::string(options.dryRun ? "--dry-run" : "--out") + " needs --into SONG";
+    return false;
+  }
+  if (into && options.mode != CliMode::Tune && options.mode != CliMode::Preset) {
+    error = std::string(ModeOption(options)) + " cannot be combined with --into";
+    return false;
+  }
+  if (into && anyOutput) {
+    error = "--into cannot be combined with --mid, --syx or --txt";
+    return false;
+  }
+  if (into && !options.sendPort.empty()) {
+    error = "--into cannot be combined with --send";
+    return false;
+  }
+  if (!options.songOut.empty() && options.songPaths.size() != 1) {
+    error = "--out takes one song, --into names " + std::to_string(options.songPaths.size());
+    return false;
+  }
   bool listOrDecode =
       options.mode == CliMode::List || options.mode == CliMode::Decode || options.mode == CliMode::Ports;
   if (listOrDecode && (formatGiven || anyOutput)) {
@@ -359,6 +394,22 @@ bool ParseOptions(const std::vector<std::string>& args, CliOptions& options, std
         return false;
       }
       (name == "--mid" ? options.midPath : name == "--syx" ? options.syxPath : options.txtPath) = value;
+    } else if (name == "--into") {
+      for (const std::string& song : option.values) {
+        if (song.empty() || song == "-") {
+          error = "--into: " + Quoted(song) + " is not a song file name";
+          return false;
+        }
+      }
+      options.songPaths = option.values;
+    } else if (name == "--out") {
+      if (value.empty() || value == "-") {
+        error = "--out: " + Quoted(value) + " is not a file name";
+        return false;
+      }
+      options.songOut = value;
+    } else if (name == "--dry-run") {
+      options.dryRun = true;
     } else if (name == "--presets") {
       if (value.empty()) {
         error = "--presets: the file name is empty";

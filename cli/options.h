@@ -40,6 +40,10 @@ struct CliOptions {
   std::string sendPort;
   int gapMs = 50;
   bool gapGiven = false;
+  // --into SONG... [--out FILE] [--dry-run]: write the tune into existing songs.
+  std::vector<std::string> songPaths;
+  std::string songOut;  // empty: each song is rewritten in place
+  bool dryRun = false;
 };
 
 // Fills options from the arguments (without the program name). On a problem returns false with a

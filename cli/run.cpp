@@ -6,6 +6,7 @@
 #include "cli/output.h"
 #include "cli/ports.h"
 #include "cli/presets.h"
+#include "cli/songs.h"
 #include "cli/tune_result.h"
 #include "engine/pitch.h"
 #include "ini/ini_file.h"
@@ -131,6 +132,7 @@ int RunTune(const CliOptions& options, std::FILE* out, std::FILE* err) {
     results.push_back(TuneFromValue(options.source, options.pitch, format));
     NoteClamping(err, options.pitchOption + " " + options.pitchText, results.back());
   }
+  if (!options.songPaths.empty()) return WriteIntoSongs(options, results, out, err);
   std::vector<ResultLabel> labels(results.size());
   return FinishAndSend(options, out, err, results, Report(options, results, labels));
 }
@@ -160,6 +162,7 @@ int RunPreset(const CliOptions& options, std::FILE* out, std::FILE* err) {
                    ": 440 Hz, as the window program uses\n");
   }
   for (const TuneResult& result : results) NoteClamping(err, origin, result);
+  if (!options.songPaths.empty()) return WriteIntoSongs(options, results, out, err);
   std::vector<ResultLabel> labels(results.size());
   for (ResultLabel& label : labels) label.preset = entry.name;
   return FinishAndSend(options, out, err, results, Report(options, results, labels));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "run_program.h"
 
 namespace fs = std::filesystem;
@@ -49,49 +50,6 @@ std::string SmfOf(const std::string& message) {
   return std::string("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x78MTrk\x00\x00\x00", 21) +
          static_cast<char>(track.size()) + track;
 }
-
-class CliBinary : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::random_device device;
-    unsigned long unique =
-        device() ^ static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    root_ = fs::temp_directory_path() / ("sonorel-cli-test-" + std::to_string(unique));
-    fs::create_directories(root_ / "work");
-    fs::create_directories(root_ / "capture");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-
-  ProgramRun Run(const std::vector<std::string>& args, const std::string& stdinName = "") {
-    std::string input = stdinName.empty() ? std::string() : Path(stdinName);
-    return RunProgram(NativeProgramPath(SONOREL_CLI_BINARY), args, (root_ / "work").string(),
-                      (root_ / "capture").string(), input);
-  }
-
-  std::string Path(const std::string& name) const { return (root_ / "work" / name).string(); }
-
-  std::string ReadFile(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  void WriteFile(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(Path(name), std::ios::binary);
-    out << bytes;
-  }
-
-  std::set<std::string> Files() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_ / "work"))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path root_;
-};
 
 struct WorkedExample {
   const char* option;

@@ -94,7 +94,7 @@ TEST_F(StringsTest, EveryProgramStringLoadsWholeAtTheFirstAttempt) {
 }
 
 TEST_F(StringsTest, UndefinedNumbersGiveEmptyTextAndFalse) {
-  for (UINT id : {107u, 120u, 133u, 139u}) {
+  for (UINT id : {107u, 120u, 133u, 159u}) {
     SCOPED_TRACE(id);
     LoadStringSizes.clear();
     std::string text = "previous";

@@ -110,14 +110,6 @@ double ClampCents(double cents, int format) {
   return cents;
 }
 
-double RoundCents(double cents, int format) {
-  if (format < 0 || format >= MidiFormatCount) return cents;
-  char text[FixedTextSize];
-  FormatFixed(cents, CentsRange[format].decimals, text, sizeof text);
-  double rounded = cents;
-  return ParseNumber(text, &rounded) ? rounded : cents;
-}
-
 namespace {
 
 // An unsigned integer in base 10^9, least significant limb first, big enough for m x 5^1074 (767 digits),
@@ -204,9 +196,104 @@ void RoundUpLast(char* digits, int* count, int* exponent) {
 
 const int SignificantDigits = 17;
 
+// ---- The fast path: the same text from 64-bit integer arithmetic ----
+//
+// Let x = |value| and N = x * 10^d, I = floor(N), f = N - I. When I has at most 16 digits, the 17-digit
+// form of x keeps s = 17 - digits(I) decimals of N (s = 17 for I = 0), and its rounding to d decimals
+// rounds N up exactly when f rounded half up to s decimals is at least one half, that is when
+// f >= T = 1/2 - 1/2 x 10^-s. f is a binary fraction and T is not (its denominator holds 5^s), so f never
+// equals T: comparing the first 64 bits of f with those of T decides, and only an equal pair of 64-bit
+// prefixes (a chance of 2^-64) is left to the exact expansion.
+
+struct PowerTable {
+  std::uint64_t value[18];
+  constexpr PowerTable() : value() {
+    std::uint64_t power = 1;
+    for (int i = 0; i < 18; ++i, power *= 10) value[i] = power;
+  }
+};
+constexpr PowerTable Powers;
+const std::uint64_t* const PowersOfTen = Powers.value;
+
+// floor(T x 2^64) for s = 1 to 17: 2^63 - ceil(2^63 / 10^s), and 2^63 / 10^s is never a whole number.
+struct HalfThresholds {
+  std::uint64_t bits[18];
+  constexpr HalfThresholds() : bits() {
+    for (int s = 1; s < 18; ++s)
+      bits[s] = (std::uint64_t{1} << 63) - (std::uint64_t{1} << 63) / Powers.value[s] - 1;
+  }
+};
+constexpr HalfThresholds HalfThreshold;
+
+int DecimalLength(std::uint64_t number) {
+  int length = 0;
+  while (length < 18 && number >= PowersOfTen[length]) ++length;
+  return length;  // 0 for 0
+}
+
+// N rounded as the two-step rule rounds it, in units of 10^-decimals; false when only the exact expansion
+// can tell (magnitudes from 10^(16 - decimals) up, and the 2^-64 ambiguity above).
+bool RoundedFast(double magnitude, int decimals, std::uint64_t* rounded) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF);
+  if (binaryExponent == 0) {
+    binaryExponent = -1074;
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+    binaryExponent -= 1075;
+  }
+  const std::uint64_t scale = PowersOfTen[decimals];
+
+  if (binaryExponent >= 0) {  // a whole number: exact at 17 digits while it has at most 16
+    if (binaryExponent > 10) return false;
+    std::uint64_t whole = mantissa << binaryExponent;
+    if (whole >= PowersOfTen[16] / scale) return false;
+    *rounded = whole * scale;
+    return true;
+  }
+  const int shift = -binaryExponent;
+  if (shift >= 128) {  // x < 2^-75: N is far below one half
+    *rounded = 0;
+    return true;
+  }
+
+  // Q = mantissa x 10^d < 2^73 as high and low 64-bit words; N = Q / 2^shift.
+  std::uint64_t highProduct = (mantissa >> 32) * scale;         // < 2^41
+  std::uint64_t lowProduct = (mantissa & 0xFFFFFFFFu) * scale;  // < 2^52
+  std::uint64_t low = lowProduct + (highProduct << 32);
+  std::uint64_t high = (highProduct >> 32) + (low < lowProduct ? 1 : 0);
+
+  std::uint64_t whole;     // I
+  std::uint64_t fraction;  // the first 64 bits of f
+  bool fractionExact;      // f has no further bits
+  if (shift < 64) {
+    if ((high >> shift) != 0) return false;
+    whole = (low >> shift) | (high << (64 - shift));
+    fraction = low << (64 - shift);
+    fractionExact = true;
+  } else if (shift == 64) {
+    whole = high;
+    fraction = low;
+    fractionExact = true;
+  } else {
+    int over = shift - 64;  // 1 to 63
+    whole = high >> over;
+    fraction = (high << (64 - over)) | (low >> over);
+    fractionExact = (low << (64 - over)) == 0;
+  }
+  if (whole >= PowersOfTen[16]) return false;
+
+  const std::uint64_t threshold = HalfThreshold.bits[17 - DecimalLength(whole)];
+  if (fraction == threshold && !fractionExact) return false;
+  *rounded = whole + (fraction > threshold ? 1 : 0);
+  return true;
+}
+
 }  // namespace
 
-std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+std::size_t FormatFixedExact(double value, int decimals, char* out, std::size_t size) {
   TextSink sink = {out, out == nullptr ? 0 : size, 0};
   if (decimals < 0) decimals = 0;
   if (decimals > 6) decimals = 6;
@@ -288,4 +375,54 @@ std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size)
     }
   }
   return sink.Finish();
+}
+
+std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 6) decimals = 6;
+  std::uint64_t rounded = 0;
+  if (!IsFiniteNumber(value) || !RoundedFast(std::fabs(value), decimals, &rounded))
+    return FormatFixedExact(value, decimals, out, size);
+
+  // Built right to left: the decimals, ".", the whole part (at least "0"), the sign.
+  char text[32];
+  char* start = text + sizeof text;
+  const std::uint64_t scale = PowersOfTen[decimals];
+  std::uint32_t fraction = static_cast<std::uint32_t>(rounded % scale);
+  std::uint64_t whole = rounded / scale;
+  for (int i = 0; i < decimals; ++i) {
+    *--start = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  if (decimals > 0) *--start = '.';
+  do {
+    *--start = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  if (value < 0.0) *--start = '-';
+
+  // As much as fits, like the exact routine's sink.
+  std::size_t length = static_cast<std::size_t>(text + sizeof text - start);
+  if (out == nullptr || size == 0) return 0;
+  if (length > size - 1) length = size - 1;
+  std::memcpy(out, start, length);
+  out[length] = '\0';
+  return length;
+}
+
+double RoundCents(double cents, int format) {
+  if (format < 0 || format >= MidiFormatCount) return cents;
+  const int decimals = CentsRange[format].decimals;
+  // The double nearest the text FormatFixed writes: that text is rounded / 10^decimals, and dividing two
+  // exactly held whole numbers (below 2^53) rounds the quotient correctly, as reading the text does.
+  std::uint64_t rounded = 0;
+  if (IsFiniteNumber(cents) && RoundedFast(std::fabs(cents), decimals, &rounded) &&
+      rounded < (std::uint64_t{1} << 53)) {
+    double magnitude = static_cast<double>(rounded) / static_cast<double>(PowersOfTen[decimals]);
+    return cents < 0.0 ? -magnitude : magnitude;  // "-0.0" reads as a negative zero
+  }
+  char text[FixedTextSize];
+  FormatFixed(cents, decimals, text, sizeof text);
+  double readBack = cents;
+  return ParseNumber(text, &readBack) ? readBack : cents;
 }

@@ -4,8 +4,9 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
+
+#include <fcntl.h>
 #endif
 
 #include "cli/run.h"

@@ -16,8 +16,10 @@ std::string Padded(const std::string& text, std::size_t width, bool right) {
   return right ? pad + text : text + pad;
 }
 
-std::string InputText(const ResultLabel& label) {
-  return FixedText(label.input, 6) + (label.inputInHertz ? " Hz" : " cents");
+void AppendPadded(std::string& text, const std::string& item, std::size_t width, bool right) {
+  if (right && item.size() < width) text.append(width - item.size(), ' ');
+  text += item;
+  if (!right && item.size() < width) text.append(width - item.size(), ' ');
 }
 
 std::string HexOf(const std::vector<unsigned char>& bytes, std::size_t limit) {
@@ -107,22 +109,57 @@ std::string JsonString(const std::string& text) {
 
 std::string ResultLine(const TuneResult& result, const ResultLabel& label) {
   std::string line;
-  if (label.hasInput) line += InputText(label) + "  ";
-  if (!label.preset.empty()) line += "[" + label.preset + "]  ";
-  line += Padded(FormatName(result.format), 4, false) + Padded(result.centsText, 8, true) + " cents  " +
-          Padded(result.hertzText, 10, true) + " Hz  " + result.hexText + "\n";
+  AppendResultLine(line, result, label);
   return line;
 }
 
+void AppendResultLine(std::string& text, const TuneResult& result, const ResultLabel& label) {
+  // Appended piece by piece: a sweep writes tens of thousands of these lines.
+  if (label.hasInput) {
+    char input[FixedTextSize];
+    text.append(input, FormatFixed(label.input, 6, input, sizeof input));
+    text += label.inputInHertz ? " Hz  " : " cents  ";
+  }
+  if (!label.preset.empty()) {
+    text += '[';
+    text += label.preset;
+    text += "]  ";
+  }
+  AppendPadded(text, FormatName(result.format), 4, false);
+  AppendPadded(text, result.centsText, 8, true);
+  text += " cents  ";
+  AppendPadded(text, result.hertzText, 10, true);
+  text += " Hz  ";
+  text += result.hexText;
+  text += '\n';
+}
+
 std::string ResultJson(const TuneResult& result, const ResultLabel& label) {
-  // The numbers are the very texts of the text output; all of them are valid JSON numbers.
-  std::string json = "{";
-  if (label.hasInput) json += std::string("\"input\":") + FixedText(label.input, 6) + ",";
-  if (!label.preset.empty()) json += "\"preset\":" + JsonString(label.preset) + ",";
-  json += "\"format\":\"" + std::string(FormatName(result.format)) + "\",\"cents\":" + result.centsText +
-          ",\"hertz\":" + result.hertzText + ",\"clamped\":" + (result.clamped ? "true" : "false") +
-          ",\"sysex\":\"" + result.hexText + "\"}";
+  std::string json;
+  AppendResultJson(json, result, label);
   return json;
+}
+
+void AppendResultJson(std::string& json, const TuneResult& result, const ResultLabel& label) {
+  // The numbers are the very texts of the text output; all of them are valid JSON numbers.
+  json += '{';
+  if (label.hasInput) {
+    char input[FixedTextSize];
+    json += "\"input\":";
+    json.append(input, FormatFixed(label.input, 6, input, sizeof input));
+    json += ',';
+  }
+  if (!label.preset.empty()) json += "\"preset\":" + JsonString(label.preset) + ",";
+  json += "\"format\":\"";
+  json += FormatName(result.format);
+  json += "\",\"cents\":";
+  json += result.centsText;
+  json += ",\"hertz\":";
+  json += result.hertzText;
+  json += result.clamped ? ",\"clamped\":true" : ",\"clamped\":false";
+  json += ",\"sysex\":\"";
+  json += result.hexText;
+  json += "\"}";
 }
 
 std::string PresetListText(const std::vector<PresetEntry>& entries, const std::vector<TuneResult>& results) {

@@ -184,9 +184,9 @@ int RunSweep(const CliOptions& options, std::FILE* out, std::FILE* err) {
       if (result.clamped) ++clamped[k];
       if (options.json) {
         if (report.size() > 1) report += ',';
-        report += ResultJson(result, label);
+        AppendResultJson(report, result, label);
       } else {
-        report += ResultLine(result, label);
+        AppendResultLine(report, result, label);
       }
       if (!files.empty())
         files[k].bytes.insert(files[k].bytes.end(), result.message.begin(), result.message.end());

@@ -10,11 +10,10 @@ namespace {
 
 const int FieldTextLimit = 63;
 
-// Builds from the already clamped and rounded cents: their text reads back as exactly that value, so the
-// encoder sees the same number the report shows.
+// Builds from the already clamped and rounded cents, the value the window's build reads back from their
+// text, so the encoder sees the same number the report shows.
 void Encode(TuneResult& result) {
-  std::string text = FixedText(result.cents, CentsRange[result.format].decimals);
-  BuildTuneMessage(FromCents, text.c_str(), result.format);
+  BuildTuneMessageFromCents(result.cents, result.format);
   result.cents = CurrentCents;
   result.hertz = CurrentHertz;
   result.centsText = FixedText(CurrentCents, CentsRange[result.format].decimals);

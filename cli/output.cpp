@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/pitch.h"
 
@@ -14,12 +16,6 @@ std::string Padded(const std::string& text, std::size_t width, bool right) {
   if (text.size() >= width) return text;
   std::string pad(width - text.size(), ' ');
   return right ? pad + text : text + pad;
-}
-
-void AppendPadded(std::string& text, const std::string& item, std::size_t width, bool right) {
-  if (right && item.size() < width) text.append(width - item.size(), ' ');
-  text += item;
-  if (!right && item.size() < width) text.append(width - item.size(), ' ');
 }
 
 std::string HexOf(const std::vector<unsigned char>& bytes, std::size_t limit) {
@@ -114,24 +110,40 @@ std::string ResultLine(const TuneResult& result, const ResultLabel& label) {
 }
 
 void AppendResultLine(std::string& text, const TuneResult& result, const ResultLabel& label) {
-  // Appended piece by piece: a sweep writes tens of thousands of these lines.
   if (label.hasInput) {
-    char input[FixedTextSize];
-    text.append(input, FormatFixed(label.input, 6, input, sizeof input));
-    text += label.inputInHertz ? " Hz  " : " cents  ";
+    char input[FixedTextSize + 8];
+    std::size_t length = FormatFixed(label.input, 6, input, FixedTextSize);
+    const char* unit = label.inputInHertz ? " Hz  " : " cents  ";
+    std::size_t unitLength = std::strlen(unit);
+    std::memcpy(input + length, unit, unitLength);
+    text.append(input, length + unitLength);
   }
   if (!label.preset.empty()) {
     text += '[';
     text += label.preset;
     text += "]  ";
   }
-  AppendPadded(text, FormatName(result.format), 4, false);
-  AppendPadded(text, result.centsText, 8, true);
-  text += " cents  ";
-  AppendPadded(text, result.hertzText, 10, true);
-  text += " Hz  ";
-  text += result.hexText;
-  text += '\n';
+  // The columns are laid out in blanks appended at once and filled in: a sweep writes tens of thousands
+  // of these lines.
+  const std::string name = FormatName(result.format);
+  const std::size_t nameWidth = std::max<std::size_t>(4, name.size());
+  const std::size_t centsWidth = std::max<std::size_t>(8, result.centsText.size());
+  const std::size_t hertzWidth = std::max<std::size_t>(10, result.hertzText.size());
+  std::size_t start = text.size();
+  text.append(nameWidth + centsWidth + 8 + hertzWidth + 5 + result.hexText.size() + 1, ' ');
+  char* p = &text[start];
+  std::memcpy(p, name.data(), name.size());
+  p += nameWidth;
+  std::memcpy(p + centsWidth - result.centsText.size(), result.centsText.data(), result.centsText.size());
+  p += centsWidth;
+  std::memcpy(p, " cents  ", 8);
+  p += 8;
+  std::memcpy(p + hertzWidth - result.hertzText.size(), result.hertzText.data(), result.hertzText.size());
+  p += hertzWidth;
+  std::memcpy(p, " Hz  ", 5);
+  p += 5;
+  std::memcpy(p, result.hexText.data(), result.hexText.size());
+  p[result.hexText.size()] = '\n';
 }
 
 std::string ResultJson(const TuneResult& result, const ResultLabel& label) {

@@ -225,10 +225,13 @@ struct HalfThresholds {
 };
 constexpr HalfThresholds HalfThreshold;
 
+// The number of decimal digits of a number below 10^17, 0 for 0: log10 estimated from the bit length
+// (1233 / 4096 is just above log10(2)), then corrected by one comparison.
 int DecimalLength(std::uint64_t number) {
-  int length = 0;
-  while (length < 18 && number >= PowersOfTen[length]) ++length;
-  return length;  // 0 for 0
+  if (number == 0) return 0;
+  int bits = 64 - __builtin_clzll(number);
+  int estimate = (bits * 1233) >> 12;
+  return estimate + (number >= PowersOfTen[estimate] ? 1 : 0);
 }
 
 // N rounded as the two-step rule rounds it, in units of 10^-decimals; false when only the exact expansion
@@ -289,6 +292,32 @@ bool RoundedFast(double magnitude, int decimals, std::uint64_t* rounded) {
   if (fraction == threshold && !fractionExact) return false;
   *rounded = whole + (fraction > threshold ? 1 : 0);
   return true;
+}
+
+// Writes value in decimal, padded with zeros to at least `width` digits (0 and width 0: nothing), ending
+// just before end; returns where the digits begin. Two digits per division.
+char* PutDigits(char* end, std::uint32_t value, int width) {
+  static const char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char* p = end;
+  while (value >= 100) {
+    unsigned pair = value % 100;
+    value /= 100;
+    p -= 2;
+    p[0] = pairs[2 * pair];
+    p[1] = pairs[2 * pair + 1];
+  }
+  if (value >= 10) {
+    p -= 2;
+    p[0] = pairs[2 * value];
+    p[1] = pairs[2 * value + 1];
+  } else if (value > 0) {
+    *--p = static_cast<char>('0' + value);
+  }
+  while (end - p < width) *--p = '0';
+  return p;
 }
 
 }  // namespace
@@ -388,17 +417,11 @@ std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size)
   char text[32];
   char* start = text + sizeof text;
   const std::uint64_t scale = PowersOfTen[decimals];
-  std::uint32_t fraction = static_cast<std::uint32_t>(rounded % scale);
-  std::uint64_t whole = rounded / scale;
-  for (int i = 0; i < decimals; ++i) {
-    *--start = static_cast<char>('0' + fraction % 10);
-    fraction /= 10;
-  }
+  start = PutDigits(start, static_cast<std::uint32_t>(rounded % scale), decimals);
   if (decimals > 0) *--start = '.';
-  do {
-    *--start = static_cast<char>('0' + whole % 10);
-    whole /= 10;
-  } while (whole != 0);
+  std::uint64_t whole = rounded / scale;
+  start = PutDigits(start, static_cast<std::uint32_t>(whole % 100000000), whole >= 100000000 ? 8 : 1);
+  if (whole >= 100000000) start = PutDigits(start, static_cast<std::uint32_t>(whole / 100000000), 1);
   if (value < 0.0) *--start = '-';
 
   // As much as fits, like the exact routine's sink.

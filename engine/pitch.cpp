@@ -202,8 +202,8 @@ const int SignificantDigits = 17;
 // form of x keeps s = 17 - digits(I) decimals of N (s = 17 for I = 0), and its rounding to d decimals
 // rounds N up exactly when f rounded half up to s decimals is at least one half, that is when
 // f >= T = 1/2 - 1/2 x 10^-s. f is a binary fraction and T is not (its denominator holds 5^s), so f never
-// equals T: comparing the first 64 bits of f with those of T decides, and only an equal pair of 64-bit
-// prefixes (a chance of 2^-64) is left to the exact expansion.
+// equals T: comparing the first 64 bits of f with those of T decides. f has more than 64 bits only below
+// 2^-12; there an equal pair of 64-bit prefixes (a chance of 2^-64) is left to the exact expansion.
 
 struct PowerTable {
   std::uint64_t value[18];

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/main_window.h"
@@ -73,24 +75,33 @@ DWORD ReadSong(const std::string& path, Bytes& bytes) {
   return error;
 }
 
-// Writes the new song beside the old one, flushed to the disk, then lets it replace the old one, as the
-// settings files are saved; 0 or the system's error code. A failure leaves the song as it was.
+// Writes the new song beside the old one (in a file of its own, never one of the user's), flushed to the
+// disk, then lets it replace the old one, as the settings files are saved; 0 or the system's error code. A
+// song that is a symbolic link stays one: the file it names gets the new bytes. A failure leaves the song as
+// it was.
 DWORD ReplaceSong(const std::string& path, const Bytes& bytes) {
-  std::string temporary = path + ".sonorel-tmp";
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  std::string target = FinalTarget(path);
+  std::string temporary;
+  std::FILE* reserved = CreateTemporaryBeside(target, temporary);
+  if (reserved == nullptr) return _doserrno != 0 ? static_cast<DWORD>(_doserrno) : ERROR_ACCESS_DENIED;
+  std::fclose(reserved);
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
   DWORD error = 0;
-  DWORD written = 0;
-  if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+  if (file == INVALID_HANDLE_VALUE) {
     error = GetLastError();
-  } else if (written != bytes.size()) {
-    error = ERROR_WRITE_FAULT;  // a short write reports no error of its own
-  } else if (!FlushFileBuffers(file)) {
-    error = GetLastError();
+  } else {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      error = GetLastError();
+    } else if (written != bytes.size()) {
+      error = ERROR_WRITE_FAULT;  // a short write reports no error of its own
+    } else if (!FlushFileBuffers(file)) {
+      error = GetLastError();
+    }
+    CloseHandle(file);
   }
-  CloseHandle(file);
-  if (error == 0 && !ReplaceFileWith(temporary.c_str(), path.c_str())) error = GetLastError();
+  if (error == 0 && !ReplaceFileWith(temporary.c_str(), target.c_str())) error = GetLastError();
   if (error != 0) DeleteFileA(temporary.c_str());
   return error;
 }

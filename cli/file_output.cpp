@@ -1,5 +1,6 @@
 #include "cli/file_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,15 +11,20 @@ namespace {
 
 std::string Reason() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
 
-bool WriteTemporary(const std::string& temporary, const std::vector<unsigned char>& bytes) {
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+// Writes bytes into a temporary file of its own beside target; on failure removes it and keeps errno.
+bool WriteTemporary(const std::string& target, const std::vector<unsigned char>& bytes,
+                    std::string& temporary) {
+  std::FILE* file = CreateTemporaryBeside(target, temporary);
   if (file == nullptr) return false;
   bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = written && std::fflush(file) == 0 && FlushFileToDisk(file);
-  int savedErrno = errno;
+  int reason = errno;
   bool closed = std::fclose(file) == 0;
-  if (!written) errno = savedErrno;
-  return written && closed;
+  if (written && closed) return true;
+  if (written) reason = errno;  // the close failed
+  std::remove(temporary.c_str());
+  errno = reason;
+  return false;
 }
 
 }  // namespace
@@ -32,6 +38,7 @@ std::string WithFormatTag(const std::string& path, const char* tag) {
 }
 
 bool WriteFilesSafely(const std::vector<PlannedFile>& files, std::string& error) {
+  std::vector<std::string> targets;  // the files finally named: a symbolic link stays and its file changes
   std::vector<std::string> temporaries;
   auto removeTemporaries = [&temporaries](std::size_t from) {
     for (std::size_t i = from; i < temporaries.size(); ++i) {
@@ -39,28 +46,34 @@ bool WriteFilesSafely(const std::vector<PlannedFile>& files, std::string& error)
     }
   };
   for (const PlannedFile& file : files) {
-    if (file.path == "-") {
-      temporaries.push_back(std::string());
-      continue;
-    }
-    std::string temporary = file.path + ".sonorel-tmp";
+    targets.push_back(file.path == "-" ? std::string() : FinalTarget(file.path));
+    temporaries.push_back(std::string());
+    if (file.path == "-") continue;
     errno = 0;
-    if (!WriteTemporary(temporary, file.bytes)) {
+    if (!WriteTemporary(targets.back(), file.bytes, temporaries.back())) {
       error = "cannot write \"" + file.path + "\": " + Reason();
-      std::remove(temporary.c_str());
+      temporaries.pop_back();
       removeTemporaries(0);
       return false;
     }
-    temporaries.push_back(temporary);
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (temporaries[i].empty()) continue;
     errno = 0;
-    if (!ReplaceFileWith(temporaries[i].c_str(), files[i].path.c_str())) {
+    if (!ReplaceFileWith(temporaries[i].c_str(), targets[i].c_str())) {
       error = "cannot replace \"" + files[i].path + "\": " + Reason();
       removeTemporaries(i);
       return false;
     }
+  }
+  // One flush per folder, after all replacements.
+  std::vector<std::string> flushed;
+  for (const std::string& target : targets) {
+    if (target.empty()) continue;
+    std::string folder = target.substr(0, target.find_last_of("/\\") + 1);
+    if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end()) continue;
+    flushed.push_back(folder);
+    FlushFolderOf(target);
   }
   return true;
 }

@@ -14,9 +14,10 @@ struct PlannedFile {
   std::vector<unsigned char> bytes;
 };
 
-// Writes every file through a temporary file in its folder, flushed to disk, that then replaces the
-// target; the standard-output one, if any, is left to the caller. First all temporaries are written; if
-// one fails, all are removed and no target is touched. False with a one-line message on failure.
+// Writes every file through a temporary file of its own in its folder, flushed to disk, that then replaces
+// the target (for a symbolic link, the file it names); the standard-output one, if any, is left to the
+// caller. First all temporaries are written; if one fails, all are removed and no target is touched. False
+// with a one-line message on failure.
 bool WriteFilesSafely(const std::vector<PlannedFile>& files, std::string& error);
 
 // Reads a whole file ("-": standard input); false with a one-line message on failure.

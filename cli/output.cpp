@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/pitch.h"
 
@@ -14,10 +16,6 @@ std::string Padded(const std::string& text, std::size_t width, bool right) {
   if (text.size() >= width) return text;
   std::string pad(width - text.size(), ' ');
   return right ? pad + text : text + pad;
-}
-
-std::string InputText(const ResultLabel& label) {
-  return FixedText(label.input, 6) + (label.inputInHertz ? " Hz" : " cents");
 }
 
 std::string HexOf(const std::vector<unsigned char>& bytes, std::size_t limit) {
@@ -107,22 +105,73 @@ std::string JsonString(const std::string& text) {
 
 std::string ResultLine(const TuneResult& result, const ResultLabel& label) {
   std::string line;
-  if (label.hasInput) line += InputText(label) + "  ";
-  if (!label.preset.empty()) line += "[" + label.preset + "]  ";
-  line += Padded(FormatName(result.format), 4, false) + Padded(result.centsText, 8, true) + " cents  " +
-          Padded(result.hertzText, 10, true) + " Hz  " + result.hexText + "\n";
+  AppendResultLine(line, result, label);
   return line;
 }
 
+void AppendResultLine(std::string& text, const TuneResult& result, const ResultLabel& label) {
+  if (label.hasInput) {
+    char input[FixedTextSize + 8];
+    std::size_t length = FormatFixed(label.input, 6, input, FixedTextSize);
+    const char* unit = label.inputInHertz ? " Hz  " : " cents  ";
+    std::size_t unitLength = std::strlen(unit);
+    std::memcpy(input + length, unit, unitLength);
+    text.append(input, length + unitLength);
+  }
+  if (!label.preset.empty()) {
+    text += '[';
+    text += label.preset;
+    text += "]  ";
+  }
+  // The columns are laid out in blanks appended at once and filled in: a sweep writes tens of thousands
+  // of these lines.
+  const std::string name = FormatName(result.format);
+  const std::size_t nameWidth = std::max<std::size_t>(4, name.size());
+  const std::size_t centsWidth = std::max<std::size_t>(8, result.centsText.size());
+  const std::size_t hertzWidth = std::max<std::size_t>(10, result.hertzText.size());
+  std::size_t start = text.size();
+  text.append(nameWidth + centsWidth + 8 + hertzWidth + 5 + result.hexText.size() + 1, ' ');
+  char* p = &text[start];
+  std::memcpy(p, name.data(), name.size());
+  p += nameWidth;
+  std::memcpy(p + centsWidth - result.centsText.size(), result.centsText.data(), result.centsText.size());
+  p += centsWidth;
+  std::memcpy(p, " cents  ", 8);
+  p += 8;
+  std::memcpy(p + hertzWidth - result.hertzText.size(), result.hertzText.data(), result.hertzText.size());
+  p += hertzWidth;
+  std::memcpy(p, " Hz  ", 5);
+  p += 5;
+  std::memcpy(p, result.hexText.data(), result.hexText.size());
+  p[result.hexText.size()] = '\n';
+}
+
 std::string ResultJson(const TuneResult& result, const ResultLabel& label) {
-  // The numbers are the very texts of the text output; all of them are valid JSON numbers.
-  std::string json = "{";
-  if (label.hasInput) json += std::string("\"input\":") + FixedText(label.input, 6) + ",";
-  if (!label.preset.empty()) json += "\"preset\":" + JsonString(label.preset) + ",";
-  json += "\"format\":\"" + std::string(FormatName(result.format)) + "\",\"cents\":" + result.centsText +
-          ",\"hertz\":" + result.hertzText + ",\"clamped\":" + (result.clamped ? "true" : "false") +
-          ",\"sysex\":\"" + result.hexText + "\"}";
+  std::string json;
+  AppendResultJson(json, result, label);
   return json;
+}
+
+void AppendResultJson(std::string& json, const TuneResult& result, const ResultLabel& label) {
+  // The numbers are the very texts of the text output; all of them are valid JSON numbers.
+  json += '{';
+  if (label.hasInput) {
+    char input[FixedTextSize];
+    json += "\"input\":";
+    json.append(input, FormatFixed(label.input, 6, input, sizeof input));
+    json += ',';
+  }
+  if (!label.preset.empty()) json += "\"preset\":" + JsonString(label.preset) + ",";
+  json += "\"format\":\"";
+  json += FormatName(result.format);
+  json += "\",\"cents\":";
+  json += result.centsText;
+  json += ",\"hertz\":";
+  json += result.hertzText;
+  json += result.clamped ? ",\"clamped\":true" : ",\"clamped\":false";
+  json += ",\"sysex\":\"";
+  json += result.hexText;
+  json += "\"}";
 }
 
 std::string PresetListText(const std::vector<PresetEntry>& entries, const std::vector<TuneResult>& results) {

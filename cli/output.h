@@ -23,6 +23,9 @@ struct ResultLabel {
 std::string ResultLine(const TuneResult& result, const ResultLabel& label);
 // One JSON object per result.
 std::string ResultJson(const TuneResult& result, const ResultLabel& label);
+// The same, appended to text (the sweeps' way: no text of its own per result).
+void AppendResultLine(std::string& text, const TuneResult& result, const ResultLabel& label);
+void AppendResultJson(std::string& json, const TuneResult& result, const ResultLabel& label);
 
 std::string PresetListText(const std::vector<PresetEntry>& entries, const std::vector<TuneResult>& results);
 std::string PresetListJson(const std::vector<PresetEntry>& entries, const std::vector<TuneResult>& results);

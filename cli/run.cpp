@@ -216,19 +216,20 @@ int RunSweep(const CliOptions& options, std::FILE* out, std::FILE* err) {
   // Results are turned into text as they come; only the text and the bytes are kept.
   std::string report = options.json ? "[" : "";
   report.reserve(static_cast<std::size_t>(count) * formats.size() * (options.json ? 150 : 90));
+  ResultLabel label;
+  label.hasInput = true;
+  label.inputInHertz = options.source == FromHertz;
+  TuneResult result;
   for (long long i = 0; i < count; ++i) {
-    ResultLabel label;
-    label.hasInput = true;
     label.input = SweepValue(options, i);
-    label.inputInHertz = options.source == FromHertz;
     for (std::size_t k = 0; k < formats.size(); ++k) {
-      TuneResult result = TuneFromValue(options.source, label.input, formats[k]);
+      FillTuneFromValue(result, options.source, label.input, formats[k]);
       if (result.clamped) ++clamped[k];
       if (options.json) {
         if (report.size() > 1) report += ',';
-        report += ResultJson(result, label);
+        AppendResultJson(report, result, label);
       } else {
-        report += ResultLine(result, label);
+        AppendResultLine(report, result, label);
       }
       if (!files.empty())
         files[k].bytes.insert(files[k].bytes.end(), result.message.begin(), result.message.end());

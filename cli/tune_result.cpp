@@ -10,18 +10,19 @@ namespace {
 
 const int FieldTextLimit = 63;
 
-// Builds from the already clamped and rounded cents: their text reads back as exactly that value, so the
-// encoder sees the same number the report shows.
+// Builds from the already clamped and rounded cents, the value the window's build reads back from their
+// text, so the encoder sees the same number the report shows.
 void Encode(TuneResult& result) {
-  std::string text = FixedText(result.cents, CentsRange[result.format].decimals);
-  BuildTuneMessage(FromCents, text.c_str(), result.format);
+  BuildTuneMessageFromCents(result.cents, result.format);
   result.cents = CurrentCents;
   result.hertz = CurrentHertz;
-  result.centsText = FixedText(CurrentCents, CentsRange[result.format].decimals);
-  result.hertzText = FixedText(CurrentHertz, 6);
+  // Assigned from buffers, so that a result filled again keeps its strings' storage.
+  char text[FixedTextSize];
+  result.centsText.assign(text,
+                          FormatFixed(CurrentCents, CentsRange[result.format].decimals, text, sizeof text));
+  result.hertzText.assign(text, FormatFixed(CurrentHertz, 6, text, sizeof text));
   char hex[TuneBufferSize];
-  FormatTuneHex(TuneMessage.bytes, TuneMessage.length, hex, sizeof hex);
-  result.hexText = hex;
+  result.hexText.assign(hex, FormatTuneHex(TuneMessage.bytes, TuneMessage.length, hex, sizeof hex));
   result.message.assign(TuneMessage.bytes, TuneMessage.bytes + TuneMessage.length);
 }
 
@@ -44,10 +45,15 @@ std::string FixedText(double value, int decimals) {
 
 TuneResult TuneFromValue(TuneSource source, double value, int format) {
   TuneResult result;
+  FillTuneFromValue(result, source, value, format);
+  return result;
+}
+
+void FillTuneFromValue(TuneResult& result, TuneSource source, double value, int format) {
   result.format = format;
+  result.usable = true;
   ClampAndRound(result, source == FromHertz ? CentsFromHertz(value) : value);
   Encode(result);
-  return result;
 }
 
 TuneResult TuneFromHertzField(const std::string& text, int format) {

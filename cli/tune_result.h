@@ -23,6 +23,8 @@ struct TuneResult {
 
 // The message for a pitch value (hertz above 0, or cents) in a format.
 TuneResult TuneFromValue(TuneSource source, double value, int format);
+// The same into an existing result, every field set afresh; its strings keep their storage (sweeps).
+void FillTuneFromValue(TuneResult& result, TuneSource source, double value, int format);
 
 // The message for the text of the hertz field, as the window program commits it: at most 63 characters
 // are read and a text that gives no pitch falls back to 0 cents (usable = false).

@@ -110,14 +110,6 @@ double ClampCents(double cents, int format) {
   return cents;
 }
 
-double RoundCents(double cents, int format) {
-  if (format < 0 || format >= MidiFormatCount) return cents;
-  char text[FixedTextSize];
-  FormatFixed(cents, CentsRange[format].decimals, text, sizeof text);
-  double rounded = cents;
-  return ParseNumber(text, &rounded) ? rounded : cents;
-}
-
 namespace {
 
 // An unsigned integer in base 10^9, least significant limb first, big enough for m x 5^1074 (767 digits),
@@ -204,9 +196,133 @@ void RoundUpLast(char* digits, int* count, int* exponent) {
 
 const int SignificantDigits = 17;
 
+// ---- The fast path: the same text from 64-bit integer arithmetic ----
+//
+// Let x = |value| and N = x * 10^d, I = floor(N), f = N - I. When I has at most 16 digits, the 17-digit
+// form of x keeps s = 17 - digits(I) decimals of N (s = 17 for I = 0), and its rounding to d decimals
+// rounds N up exactly when f rounded half up to s decimals is at least one half, that is when
+// f >= T = 1/2 - 1/2 x 10^-s. f is a binary fraction and T is not (its denominator holds 5^s), so f never
+// equals T: comparing the first 64 bits of f with those of T decides. f has more than 64 bits only below
+// 2^-12; there an equal pair of 64-bit prefixes (a chance of 2^-64) is left to the exact expansion.
+
+struct PowerTable {
+  std::uint64_t value[18];
+  constexpr PowerTable() : value() {
+    std::uint64_t power = 1;
+    for (int i = 0; i < 18; ++i, power *= 10) value[i] = power;
+  }
+};
+constexpr PowerTable Powers;
+const std::uint64_t* const PowersOfTen = Powers.value;
+
+// floor(T x 2^64) for s = 1 to 17: 2^63 - ceil(2^63 / 10^s), and 2^63 / 10^s is never a whole number.
+struct HalfThresholds {
+  std::uint64_t bits[18];
+  constexpr HalfThresholds() : bits() {
+    for (int s = 1; s < 18; ++s)
+      bits[s] = (std::uint64_t{1} << 63) - (std::uint64_t{1} << 63) / Powers.value[s] - 1;
+  }
+};
+constexpr HalfThresholds HalfThreshold;
+
+// The number of decimal digits of a number below 10^17, 0 for 0: log10 estimated from the bit length
+// (1233 / 4096 is just above log10(2)), then corrected by one comparison.
+int DecimalLength(std::uint64_t number) {
+  if (number == 0) return 0;
+  int bits = 64 - __builtin_clzll(number);
+  int estimate = (bits * 1233) >> 12;
+  return estimate + (number >= PowersOfTen[estimate] ? 1 : 0);
+}
+
+// N rounded as the two-step rule rounds it, in units of 10^-decimals; false when only the exact expansion
+// can tell (magnitudes from 10^(16 - decimals) up, and the 2^-64 ambiguity above).
+bool RoundedFast(double magnitude, int decimals, std::uint64_t* rounded) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF);
+  if (binaryExponent == 0) {
+    binaryExponent = -1074;
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+    binaryExponent -= 1075;
+  }
+  const std::uint64_t scale = PowersOfTen[decimals];
+
+  if (binaryExponent >= 0) {  // a whole number: exact at 17 digits while it has at most 16
+    if (binaryExponent > 10) return false;
+    std::uint64_t whole = mantissa << binaryExponent;
+    if (whole >= PowersOfTen[16] / scale) return false;
+    *rounded = whole * scale;
+    return true;
+  }
+  const int shift = -binaryExponent;
+  if (shift >= 128) {  // x < 2^-75: N is far below one half
+    *rounded = 0;
+    return true;
+  }
+
+  // Q = mantissa x 10^d < 2^73 as high and low 64-bit words; N = Q / 2^shift.
+  std::uint64_t highProduct = (mantissa >> 32) * scale;         // < 2^41
+  std::uint64_t lowProduct = (mantissa & 0xFFFFFFFFu) * scale;  // < 2^52
+  std::uint64_t low = lowProduct + (highProduct << 32);
+  std::uint64_t high = (highProduct >> 32) + (low < lowProduct ? 1 : 0);
+
+  std::uint64_t whole;     // I
+  std::uint64_t fraction;  // the first 64 bits of f
+  bool fractionExact;      // f has no further bits
+  if (shift < 64) {
+    if ((high >> shift) != 0) return false;
+    whole = (low >> shift) | (high << (64 - shift));
+    fraction = low << (64 - shift);
+    fractionExact = true;
+  } else if (shift == 64) {
+    whole = high;
+    fraction = low;
+    fractionExact = true;
+  } else {
+    int over = shift - 64;  // 1 to 63
+    whole = high >> over;
+    fraction = (high << (64 - over)) | (low >> over);
+    fractionExact = (low << (64 - over)) == 0;
+  }
+  if (whole >= PowersOfTen[16]) return false;
+
+  const std::uint64_t threshold = HalfThreshold.bits[17 - DecimalLength(whole)];
+  if (fraction == threshold && !fractionExact) return false;
+  *rounded = whole + (fraction > threshold ? 1 : 0);
+  return true;
+}
+
+// Writes value in decimal, padded with zeros to at least `width` digits (0 and width 0: nothing), ending
+// just before end; returns where the digits begin. Two digits per division.
+char* PutDigits(char* end, std::uint32_t value, int width) {
+  static const char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char* p = end;
+  while (value >= 100) {
+    unsigned pair = value % 100;
+    value /= 100;
+    p -= 2;
+    p[0] = pairs[2 * pair];
+    p[1] = pairs[2 * pair + 1];
+  }
+  if (value >= 10) {
+    p -= 2;
+    p[0] = pairs[2 * value];
+    p[1] = pairs[2 * value + 1];
+  } else if (value > 0) {
+    *--p = static_cast<char>('0' + value);
+  }
+  while (end - p < width) *--p = '0';
+  return p;
+}
+
 }  // namespace
 
-std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+std::size_t FormatFixedExact(double value, int decimals, char* out, std::size_t size) {
   TextSink sink = {out, out == nullptr ? 0 : size, 0};
   if (decimals < 0) decimals = 0;
   if (decimals > 6) decimals = 6;
@@ -288,4 +404,48 @@ std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size)
     }
   }
   return sink.Finish();
+}
+
+std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 6) decimals = 6;
+  std::uint64_t rounded = 0;
+  if (!IsFiniteNumber(value) || !RoundedFast(std::fabs(value), decimals, &rounded))
+    return FormatFixedExact(value, decimals, out, size);
+
+  // Built right to left: the decimals, ".", the whole part (at least "0"), the sign.
+  char text[32];
+  char* start = text + sizeof text;
+  const std::uint64_t scale = PowersOfTen[decimals];
+  start = PutDigits(start, static_cast<std::uint32_t>(rounded % scale), decimals);
+  if (decimals > 0) *--start = '.';
+  std::uint64_t whole = rounded / scale;
+  start = PutDigits(start, static_cast<std::uint32_t>(whole % 100000000), whole >= 100000000 ? 8 : 1);
+  if (whole >= 100000000) start = PutDigits(start, static_cast<std::uint32_t>(whole / 100000000), 1);
+  if (value < 0.0) *--start = '-';
+
+  // As much as fits, like the exact routine's sink.
+  std::size_t length = static_cast<std::size_t>(text + sizeof text - start);
+  if (out == nullptr || size == 0) return 0;
+  if (length > size - 1) length = size - 1;
+  std::memcpy(out, start, length);
+  out[length] = '\0';
+  return length;
+}
+
+double RoundCents(double cents, int format) {
+  if (format < 0 || format >= MidiFormatCount) return cents;
+  const int decimals = CentsRange[format].decimals;
+  // The double nearest the text FormatFixed writes: that text is rounded / 10^decimals, and dividing two
+  // exactly held whole numbers (below 2^53) rounds the quotient correctly, as reading the text does.
+  std::uint64_t rounded = 0;
+  if (IsFiniteNumber(cents) && RoundedFast(std::fabs(cents), decimals, &rounded) &&
+      rounded < (std::uint64_t{1} << 53)) {
+    double magnitude = static_cast<double>(rounded) / static_cast<double>(PowersOfTen[decimals]);
+    return cents < 0.0 ? -magnitude : magnitude;  // "-0.0" reads as a negative zero
+  }
+  char text[FixedTextSize];
+  FormatFixed(cents, decimals, text, sizeof text);
+  double readBack = cents;
+  return ParseNumber(text, &readBack) ? readBack : cents;
 }

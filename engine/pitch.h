@@ -49,6 +49,12 @@ const std::size_t FixedTextSize = 330;
 // Fixed-point text with exactly `decimals` decimals (0 to 6): the exact value rounded to 17 significant
 // digits, then to `decimals`, halves away from zero; zero never has a sign. Writes a NUL-terminated text
 // into out (at least FixedTextSize bytes for arbitrary values) and returns its length. Allocates nothing.
+// Most values are decided with 64-bit integer arithmetic; the rest (magnitudes from 10^(16 - decimals) up,
+// and a 2^-64 share of the others) by the exact expansion below.
 std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size);
+
+// The same text from the full decimal expansion of the double (up to 767 digits): slow, kept as the
+// reference that FormatFixed is tested against.
+std::size_t FormatFixedExact(double value, int decimals, char* out, std::size_t size);
 
 #endif

@@ -86,7 +86,11 @@ int EncodeGm2(double cents, unsigned char* out) {
 
 bool BuildTuneMessage(TuneSource source, const char* text, int format) {
   if (format < 0 || format >= MidiFormatCount) return false;
-  double cents = CentsFromText(source, text, format);
+  return BuildTuneMessageFromCents(CentsFromText(source, text, format), format);
+}
+
+bool BuildTuneMessageFromCents(double cents, int format) {
+  if (format < 0 || format >= MidiFormatCount) return false;
   CurrentCents = cents;
   CurrentHertz = HertzFromCents(cents);
 
@@ -112,6 +116,15 @@ std::size_t FormatTuneHex(const unsigned char* bytes, std::int32_t length, char*
   if (out == nullptr || size == 0) return 0;
   const char hex[] = "0123456789ABCDEF";
   std::size_t used = 0;
+  if (bytes != nullptr && length > 0 && size > 3 * static_cast<std::size_t>(length)) {
+    for (std::int32_t i = 0; i < length; ++i) {  // room for everything: no checks per character
+      out[used++] = hex[bytes[i] >> 4];
+      out[used++] = hex[bytes[i] & 0x0F];
+      if (bytes[i] != 0xF7) out[used++] = ' ';
+    }
+    out[used] = '\0';
+    return used;
+  }
   for (std::int32_t i = 0; i < length && bytes != nullptr; ++i) {
     char item[3] = {hex[bytes[i] >> 4], hex[bytes[i] & 0x0F], ' '};
     int itemLength = bytes[i] == 0xF7 ? 2 : 3;

@@ -26,6 +26,10 @@ extern double CurrentHertz;  // HertzFromCents(CurrentCents), 440.0 at start
 // leaving TuneMessage as it was. Allocates nothing.
 bool BuildTuneMessage(TuneSource source, const char* text, int format);
 
+// The same for cents that are already clamped and rounded for the format (what ClampCents and then
+// RoundCents give): the message and state that BuildTuneMessage builds from their text. Allocates nothing.
+bool BuildTuneMessageFromCents(double cents, int format);
+
 // Two uppercase hex digits per byte, a blank after every byte except F7. Writes a NUL-terminated text
 // into out (cut to fit `size`) and returns its length. Allocates nothing.
 std::size_t FormatTuneHex(const unsigned char* bytes, std::int32_t length, char* out, std::size_t size);

@@ -1,5 +1,6 @@
 // Feeds arbitrary field texts through the keystroke path and arbitrary doubles through the number text, and
-// checks what every message and every text must satisfy.
+// checks what every message and every text must satisfy, and that the number text's fast path agrees with
+// its exact expansion.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -73,6 +74,22 @@ void CheckFixedText(const std::uint8_t* data, std::size_t size) {
   Check(ParseNumber(text, &back) && IsFiniteNumber(back));
   // Off by at most half the last decimal, plus the 17-digit rounding and the reading.
   Check(std::fabs(back - value) <= 0.5000001 * std::pow(10.0, -decimals) + std::fabs(value) * 2e-16);
+
+  // The fast path and the exact expansion write the same text at every width, and RoundCents gives the
+  // double of that text.
+  char exact[FixedTextSize];
+  for (int width = 0; width <= 6; ++width) {
+    FormatFixed(value, width, text, sizeof text);
+    FormatFixedExact(value, width, exact, sizeof exact);
+    Check(std::strcmp(text, exact) == 0);
+  }
+  for (int format = 0; format < MidiFormatCount; ++format) {
+    FormatFixedExact(value, CentsRange[format].decimals, exact, sizeof exact);
+    double expected = 0;
+    Check(ParseNumber(exact, &expected));
+    double rounded = RoundCents(value, format);
+    Check(std::memcmp(&rounded, &expected, sizeof rounded) == 0);
+  }
 }
 
 }  // namespace

@@ -71,22 +71,55 @@ bool TargetWritable(const char* path) {
 }
 
 bool WriteAll(std::FILE* file, const std::string& text) {
-  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
-  return std::fflush(file) == 0 && FlushFileToDisk(file);
+  return text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
-// The old file is replaced only by a complete, flushed and closed copy; any failure leaves it as it was.
-bool SaveThroughTemporary(const std::string& path, const std::string& text) {
-  if (path.empty() || !TargetWritable(path.c_str())) return false;
-  std::string temporary = path + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+// The errors of a folder that does not allow new files: no right to add one, a locked (immutable) folder,
+// a read-only file system.
+bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// For a folder that allows no new file beside the target: the target itself is rewritten, every step
+// checked. The new text is written over the old from the start and the file is cut to it only then, so a
+// full disk fails while growing the file, and the old bytes, which still fit, are put back.
+bool RewriteInPlace(const char* path, const std::string& text) {
+  std::FILE* file = std::fopen(path, "r+b");
   if (!file) return false;
-  bool written = WriteAll(file, text);
+  std::string old_text;
+  char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) old_text.append(chunk, got);
+  bool saved = false;
+  if (!std::ferror(file) && std::fseek(file, 0, SEEK_SET) == 0) {
+    saved = WriteAll(file, text) && std::fflush(file) == 0 &&
+            TruncateFile(file, static_cast<long>(text.size())) && FlushFileToDisk(file);
+    if (!saved) {
+      std::clearerr(file);
+      if (std::fseek(file, 0, SEEK_SET) == 0 && WriteAll(file, old_text) && std::fflush(file) == 0) {
+        TruncateFile(file, static_cast<long>(old_text.size()));
+        FlushFileToDisk(file);
+      }
+    }
+  }
   bool closed = std::fclose(file) == 0;
-  if (!written || !closed || !ReplaceFileWith(temporary.c_str(), path.c_str())) {
+  return saved && closed;
+}
+
+// The old file is replaced only by a complete, flushed and closed copy; any failure leaves it as it was
+// and removes the copy. A symbolic link stays: the file it names is replaced.
+bool SaveThroughTemporary(const std::string& path, const std::string& text) {
+  if (path.empty()) return false;
+  const std::string target = FinalTarget(path);
+  if (!TargetWritable(target.c_str())) return false;
+  std::string temporary;
+  std::FILE* file = CreateTemporaryBeside(target, temporary);
+  if (!file) return FolderRefusesNewFiles(errno) && RewriteInPlace(target.c_str(), text);
+  bool written = WriteAll(file, text) && std::fflush(file) == 0 && FlushFileToDisk(file);
+  bool closed = std::fclose(file) == 0;
+  if (!written || !closed || !ReplaceFileWith(temporary.c_str(), target.c_str())) {
     std::remove(temporary.c_str());
     return false;
   }
+  FlushFolderOf(target);
   return true;
 }
 

@@ -34,8 +34,10 @@ class IniFile {
   // Removes the first section of that name.
   bool DeleteSection(const char* name);
 
-  // Writes the whole document, CR LF line ends, to the bound path: into a temporary file beside it first,
-  // which then replaces the old file. Silent: on any failure the old file stays as it was.
+  // Writes the whole document, CR LF line ends, to the bound path: into a temporary file of its own beside
+  // it first, which then replaces the old file (for a symbolic link, the file it names). Where the folder
+  // allows no new file but the file may be written, the file is rewritten in place instead. Silent: on any
+  // failure the old file stays as it was.
   void Save() const;
 
   const std::string& Path() const { return path_; }

@@ -218,6 +218,31 @@ TEST_F(CliBinary, AnUnwritableOutputLeavesNoFileAtAll) {
   EXPECT_EQ(Files(), std::set<std::string>{"taken.syx"});
 }
 
+// Output files are saved like the settings files: through a temporary file of the save's own, so files
+// that merely look like one stay, and through a symbolic link into the file it names.
+TEST_F(CliBinary, OutputKeepsLinksAndTheUsersFilesWithTemporaryLookingNames) {
+  WriteFile("tune.syx.sonorel-tmp", "mine");
+  WriteFile("tune.syx.tmp", "mine too");
+  std::set<std::string> expected = {"tune.syx", "tune.syx.sonorel-tmp", "tune.syx.tmp"};
+#ifndef _WIN32
+  fs::create_directory(root_ / "work" / "elsewhere");
+  WriteFile("elsewhere/tune.syx", "old");
+  fs::create_symlink("elsewhere/tune.syx", Path("tune.syx"));
+  expected.insert("elsewhere");
+#endif
+  ProgramRun run = Run({"--hz", "440", "--syx", "tune.syx"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile("tune.syx"), FromHex(Examples[0].message));
+  EXPECT_EQ(ReadFile("tune.syx.sonorel-tmp"), "mine");
+  EXPECT_EQ(ReadFile("tune.syx.tmp"), "mine too");
+  EXPECT_EQ(Files(), expected);
+#ifndef _WIN32
+  EXPECT_TRUE(fs::is_symlink(Path("tune.syx")));
+  EXPECT_EQ(ReadFile("elsewhere/tune.syx"), FromHex(Examples[0].message));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "work" / "elsewhere"), fs::directory_iterator()), 1);
+#endif
+}
+
 class CliPresets : public CliBinary {
  protected:
   void SetUp() override {

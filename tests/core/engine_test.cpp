@@ -1,8 +1,10 @@
 // Tuning engine: pitch conversions, number text, clamping and rounding, and the master-tune messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -192,6 +194,28 @@ TEST(BuildTuneMessage, Gm2EncodesEveryHundredth) {
     ASSERT_LT(TuneMessage.bytes[5], 0x80);
     ASSERT_LT(TuneMessage.bytes[6], 0x80);
   }
+}
+
+// Every value a commit can leave builds the same message and state from the number as from its text.
+TEST(BuildTuneMessage, FromRoundedCentsAsFromTheirText) {
+  for (int format = 0; format < MidiFormatCount; ++format) {
+    const double step = format == GM2 ? 0.01 : 0.1;
+    for (double raw = CentsRange[format].minimum - 1; raw <= CentsRange[format].maximum + 1;
+         raw += step / 2) {
+      const double cents = RoundCents(ClampCents(raw, format), format);
+      char text[FixedTextSize];
+      FormatFixed(cents, CentsRange[format].decimals, text, sizeof text);
+      ASSERT_TRUE(BuildTuneMessage(FromCents, text, format));
+      const std::string fromText = HexOfMessage();
+      const double centsFromText = CurrentCents;
+      const double hertzFromText = CurrentHertz;
+      ASSERT_TRUE(BuildTuneMessageFromCents(cents, format));
+      ASSERT_EQ(HexOfMessage(), fromText) << text << " in " << FormatName(format);
+      ASSERT_EQ(CurrentCents, centsFromText) << text;
+      ASSERT_EQ(CurrentHertz, hertzFromText) << text;
+    }
+  }
+  EXPECT_FALSE(BuildTuneMessageFromCents(0.0, 3));
 }
 
 TEST(BuildTuneMessage, GsChecksumAtRangeEnds) {
@@ -416,6 +440,120 @@ TEST(FixedText, AgreesWithDigitStringRounding) {
       ASSERT_EQ(Fixed(value, decimals), ReferenceFixed(value, decimals)) << std::hexfloat << value;
     }
   }
+}
+
+// FormatFixed decides most values with integer arithmetic; FormatFixedExact expands every digit. Both must
+// give the same text for every double and every width. The generators aim at the places where a shortcut
+// goes wrong: the doubles around every kind of half, the 17-digit ties, and the edges of the fast path's
+// range. SONOREL_FIXED_SAMPLES sets the number of values per generator for longer runs.
+class FastAndExactText : public testing::Test {
+ protected:
+  void Compare(double value) {
+    ++compared_;
+    for (int decimals = 0; decimals <= 6; ++decimals) {
+      FormatFixed(value, decimals, fast_, sizeof fast_);
+      FormatFixedExact(value, decimals, exact_, sizeof exact_);
+      if (std::strcmp(fast_, exact_) != 0 && ++mismatches_ <= 20) {
+        ADD_FAILURE() << std::hexfloat << value << std::defaultfloat << " (" << value << ") with " << decimals
+                      << " decimals: fast " << fast_ << ", exact " << exact_;
+      }
+    }
+  }
+  // value and its neighbours up to `steps` doubles away on either side
+  void CompareAround(double value, int steps) {
+    Compare(value);
+    double below = value;
+    double above = value;
+    for (int i = 0; i < steps; ++i) {
+      below = std::nextafter(below, -Largest);
+      above = std::nextafter(above, Largest);
+      Compare(below);
+      Compare(above);
+    }
+  }
+  double Uniform() { return static_cast<double>(random_() >> 11) * 0x1p-53; }  // [0, 1)
+
+  static long Samples() {
+    const char* text = std::getenv("SONOREL_FIXED_SAMPLES");
+    long samples = text ? std::atol(text) : 0;
+    return samples > 0 ? samples : 100000;
+  }
+
+  std::mt19937_64 random_{20041220};
+  char fast_[FixedTextSize];
+  char exact_[FixedTextSize];
+  long compared_ = 0;
+  long mismatches_ = 0;
+};
+
+TEST_F(FastAndExactText, AgreeOnEveryKindOfDouble) {
+  const long samples = Samples();
+  const double powers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  for (long i = 0; i < samples; ++i) {
+    // Any finite double, by its bits: every magnitude from subnormals to the largest.
+    std::uint64_t bits = random_();
+    double any;
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) Compare(any);
+    // Pitch-sized values with every mantissa bit random, in both signs.
+    Compare((Uniform() * 4400.0 - 2200.0));
+    Compare(std::ldexp(1.0 + Uniform(), static_cast<int>(random_() % 40) - 20));
+    // The doubles nearest a half of the last decimal of some width, k.5 x 10^-d, and their neighbours:
+    // 12.35, 0.15, 1.005 and every other decimal that lies just below or above its half.
+    int d = static_cast<int>(random_() % 7);
+    double k = static_cast<double>(random_() % (std::uint64_t{1} << (1 + random_() % 50)));
+    CompareAround((k + 0.5) / powers[d], 3);
+    // Exact binary halves and quarters (2.5, 0.125): ties at the last decimal.
+    CompareAround(
+        std::ldexp(static_cast<double>(random_() % 100000 * 2 + 1), -static_cast<int>(random_() % 24)), 1);
+    // Exact 17-digit ties: n x 2^-j with n odd has the last digit 5, and 18 digits when n x 5^j does.
+    int j = 3 + static_cast<int>(random_() % 20);
+    double low = std::ceil(1e17 / std::pow(5.0, j));
+    double high = std::min(1e18 / std::pow(5.0, j), 0x1p53);
+    if (low < high) {
+      double n = std::floor(low + Uniform() * (high - low));
+      if (std::fmod(n, 2.0) == 0) n += 1;
+      Compare(std::ldexp(n, -j));
+    }
+  }
+  // The edges of the fast path: whole numbers near 10^(16 - d) and 2^53, powers of ten and two, and the
+  // binary exponents where its 128-bit product is cut at 64 and 128 bits.
+  for (int e = -30; e <= 30; ++e) CompareAround(std::pow(10.0, e), 40);
+  for (int e = -1074; e <= 1023; ++e) CompareAround(std::ldexp(1.0, e), 2);
+  for (int d = 0; d <= 6; ++d) CompareAround(1e16 / powers[d], 1000);
+  CompareAround(0x1p53, 1000);
+  for (int e : {-13, -12, -11, -10, -76, -75, -74}) {
+    for (int i = 0; i < 2000; ++i) Compare(std::ldexp(1.0 + Uniform(), e));
+  }
+  EXPECT_EQ(mismatches_, 0) << "of " << compared_ << " values, each with 0 to 6 decimals";
+  std::printf("compared %ld values with 0 to 6 decimals each\n", compared_);
+}
+
+// RoundCents reads the rounded value from the integer the text is made of instead of reading the text:
+// the same double, negative zero included, for every value.
+TEST_F(FastAndExactText, RoundCentsGivesTheDoubleOfTheText) {
+  const long samples = Samples();
+  long checked = 0;
+  for (long i = 0; i < samples; ++i) {
+    int d = static_cast<int>(random_() % 3);
+    double k = static_cast<double>(random_() % 2000001) - 1000000.0;
+    double values[] = {(k + 0.5) / (d == 2 ? 100.0 : 10.0), Uniform() * 240.0 - 120.0,
+                       std::ldexp(Uniform(), -static_cast<int>(random_() % 30))};
+    for (double value : values) {
+      for (double near : {std::nextafter(value, -Largest), value, std::nextafter(value, Largest), -value}) {
+        for (int format = 0; format < MidiFormatCount; ++format) {
+          FormatFixedExact(near, CentsRange[format].decimals, exact_, sizeof exact_);
+          double expected = 0;
+          ASSERT_TRUE(ParseNumber(exact_, &expected));
+          double rounded = RoundCents(near, format);
+          ASSERT_TRUE(std::memcmp(&rounded, &expected, sizeof rounded) == 0)
+              << std::hexfloat << near << " in format " << format << ": " << rounded << ", text " << exact_;
+          ++checked;
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 0);
 }
 
 struct ParseRow {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "ini/ini_file.h"
+#include "ini/replace_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -373,12 +375,45 @@ TEST_F(IniFileTest, SaveKeepsTheDocumentAndRepeats) {
   EXPECT_EQ(Contents(ini), before);
 }
 
-TEST_F(IniFileTest, SaveOverwritesAStaleTemporaryFile) {
-  WriteBytes(PathOf("test.ini.tmp"), "left over from an interrupted save");
+// The save's temporary file is a new file of its own: files of the user's that look like one stay theirs.
+TEST_F(IniFileTest, FilesWithTemporaryLookingNamesStayTheUsers) {
+  WriteBytes(PathOf("test.ini.tmp"), "the user's own notes");
+  WriteBytes(PathOf("test.ini.sonorel-tmp"), "left over from an interrupted save");
   IniFile ini;
   LoadBytes(ini, "[S]\nk=v\n");
   EXPECT_EQ(SavedBytes(ini), "[S]\r\nk=v\r\n");
-  EXPECT_EQ(FileNames(folder_), (std::vector<std::string>{"test.ini"}));
+  EXPECT_EQ(ReadBytes(PathOf("test.ini.tmp")), "the user's own notes");
+  EXPECT_EQ(ReadBytes(PathOf("test.ini.sonorel-tmp")), "left over from an interrupted save");
+  EXPECT_EQ(FileNames(folder_),
+            (std::vector<std::string>{"test.ini", "test.ini.sonorel-tmp", "test.ini.tmp"}));
+}
+
+TEST_F(IniFileTest, TemporaryFilesAreNewFilesWithNamesOfTheirOwn) {
+  const std::string target = PathOf("Preset.ini");
+  WriteBytes(target, "old");
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    std::string temporary;
+    std::FILE* file = CreateTemporaryBeside(target, temporary);
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_EQ(fs::path(temporary).parent_path(), fs::path(target).parent_path());
+    EXPECT_EQ(fs::path(temporary).filename().string().rfind("Preset.ini.", 0), 0u) << temporary;
+    EXPECT_EQ(ReadBytes(temporary), "");
+    names.push_back(temporary);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
+  // An existing name is never opened: the exclusive creation refuses it.
+  errno = 0;
+  EXPECT_EQ(CreateNewFile(target.c_str()), nullptr);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(ReadBytes(target), "old");
+  // A folder that does not exist gives no file and says why.
+  std::string temporary = "unchanged";
+  EXPECT_EQ(CreateTemporaryBeside(PathOf("missing/Preset.ini"), temporary), nullptr);
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_TRUE(temporary.empty());
 }
 
 TEST_F(IniFileTest, LoadSaveLoadSaveGivesIdenticalBytes) {
@@ -586,6 +621,151 @@ TEST_F(MountedFolderTest, FileThatCannotBeWrittenStaysUntouched) {
   EXPECT_EQ(ReadBytes(path), old_bytes);
   EXPECT_EQ(FileNames(folder_), (std::vector<std::string>{"Preset.ini"}));
   EXPECT_TRUE(RunShell("chattr -i '" + unix_path + "'"));
+}
+
+// ---- A folder locked down with the settings files left writable ----
+// Root may create files in any folder whatever its permission bits, but not in one with the immutable
+// attribute, whose files themselves stay writable (chattr +i on the folder).
+
+class LockedFolderTest : public MountedFolderTest {
+ protected:
+  void Lock() { locked_ = RunShell("chattr +i '" + unix_folder_ + "'"); }
+  void Unlock() {
+    if (locked_) {
+      EXPECT_TRUE(RunShell("chattr -i '" + unix_folder_ + "'"));
+    }
+    locked_ = false;
+  }
+  void TearDown() override {
+    Unlock();
+    MountedFolderTest::TearDown();
+  }
+  bool locked_ = false;
+};
+
+// Longer and shorter than the old file: the new text replaces it exactly.
+TEST_F(LockedFolderTest, FileIsRewrittenInPlaceWhenNoNewFileMayBeCreated) {
+  const std::string path = PathOf("Preset.ini");
+  const std::string old_bytes = "[Old]\r\nHz=440.000000\r\nMidiFormat=0\r\n";
+  for (int presets : {0, 3}) {
+    SCOPED_TRACE(presets);
+    WriteBytes(path, old_bytes);
+    Lock();
+    if (!locked_) GTEST_SKIP() << "chattr +i on the folder failed";
+    std::string temporary;
+    ASSERT_EQ(CreateTemporaryBeside(path, temporary), nullptr) << "the locked folder took a new file";
+
+    IniFile ini;
+    ASSERT_TRUE(ini.Load(path.c_str()));
+    ini.DeleteSection("Old");
+    AddPresets(ini, presets);
+    ini.Save();
+    IniFile fresh;  // a settings file that does not exist yet cannot be created there
+    fresh.Load(PathOf("Sonorel.ini").c_str());
+    fresh.SetValue("AppSetting", "Left", "212");
+    fresh.Save();
+    Unlock();
+
+    IniFile reread;
+    ASSERT_TRUE(reread.Load(path.c_str()));
+    EXPECT_EQ(Contents(reread), Contents(ini));
+    if (presets == 0) {
+      EXPECT_EQ(ReadBytes(path), "");
+    }
+    EXPECT_EQ(FileNames(folder_), (std::vector<std::string>{"Preset.ini"}));
+  }
+}
+
+// In place, a full disk stops the file from growing; the old bytes, which fit, are put back.
+TEST_F(LockedFolderTest, FullDiskKeepsTheOldFileAlsoInPlace) {
+  const std::string path = PathOf("Preset.ini");
+  const std::string old_bytes = "[Old]\r\nHz=440.000000\r\n";
+  WriteBytes(path, old_bytes);
+  IniFile ini;
+  ASSERT_TRUE(ini.Load(path.c_str()));
+  AddPresets(ini, 500);
+  FillDisk(PathOf("filler"));
+  Lock();
+  if (!locked_) GTEST_SKIP() << "chattr +i on the folder failed";
+  ini.Save();
+  Unlock();
+  EXPECT_EQ(ReadBytes(path), old_bytes);
+  EXPECT_EQ(FileNames(folder_), (std::vector<std::string>{"Preset.ini", "filler"}));
+}
+
+// ---- Links ----
+// Made by the host's ln, natively and under Wine (whose files are the host's files).
+
+class LinkedFileTest : public IniFileTest {
+ protected:
+  void SetUp() override {
+    const std::string name = UniqueName();
+#ifdef _WIN32
+    if (!RunningUnderWine()) GTEST_SKIP() << "links are made with Wine's host shell";
+    unix_folder_ = "/tmp/" + name;
+    folder_ = "Z:\\tmp\\" + name;
+#else
+    unix_folder_ = folder_ = (fs::temp_directory_path() / name).string();
+#endif
+    ASSERT_TRUE(fs::create_directories(PathOf("elsewhere")));
+  }
+  bool Shell(const std::string& script) { return RunShell("cd '" + unix_folder_ + "' && " + script); }
+
+  std::string unix_folder_;
+};
+
+struct LinkCase {
+  const char* label;
+  const char* make;       // shell commands in the folder; elsewhere/Preset.ini holds the old bytes
+  const char* holder;     // the file that gets the new content
+  bool stays_link;        // Preset.ini is still a symbolic link afterwards
+  const char* keeps_old;  // a name that keeps the old content, or null
+};
+
+const LinkCase kLinkCases[] = {
+    {"relative symbolic link", "ln -s elsewhere/Preset.ini Preset.ini", "elsewhere/Preset.ini", true,
+     nullptr},
+    {"absolute symbolic link", "ln -s \"$PWD/elsewhere/Preset.ini\" Preset.ini", "elsewhere/Preset.ini", true,
+     nullptr},
+    {"chain of two links", "ln -s elsewhere/Preset.ini middle.ini && ln -s middle.ini Preset.ini",
+     "elsewhere/Preset.ini", true, nullptr},
+#ifndef _WIN32
+    // Wine shows a link to a missing file as a missing file (no reparse point), and so replaces the link.
+    {"link to a file not yet made", "rm elsewhere/Preset.ini && ln -s elsewhere/Preset.ini Preset.ini",
+     "elsewhere/Preset.ini", true, nullptr},
+#endif
+    // Kept on purpose: a hard link is replaced like a file, and its other name keeps the old presets.
+    {"hard link", "ln elsewhere/Preset.ini Preset.ini", "Preset.ini", false, "elsewhere/Preset.ini"},
+};
+
+TEST_F(LinkedFileTest, SaveThroughALinkChangesTheFileItNames) {
+  const std::string old_bytes = "[Old]\r\nk=1\r\n";
+  for (const LinkCase& row : kLinkCases) {
+    SCOPED_TRACE(row.label);
+    ASSERT_TRUE(Shell("rm -f Preset.ini middle.ini elsewhere/*"));
+    WriteBytes(PathOf("elsewhere/Preset.ini"), old_bytes);
+    ASSERT_TRUE(Shell(row.make));
+
+    IniFile ini;
+    ini.Load(PathOf("Preset.ini").c_str());
+    ini.SetValue("New", "k", "2");
+    ini.Save();
+    std::string holder = row.holder;
+    std::replace(holder.begin(), holder.end(), '/', static_cast<char>(fs::path::preferred_separator));
+    IniFile saved;
+    ASSERT_TRUE(saved.Load(PathOf(holder).c_str()));
+    EXPECT_EQ(Contents(saved), Contents(ini));
+    EXPECT_EQ(Shell("test -L Preset.ini"), row.stays_link);
+    if (row.keeps_old) {
+      std::string other = row.keeps_old;
+      std::replace(other.begin(), other.end(), '/', static_cast<char>(fs::path::preferred_separator));
+      EXPECT_EQ(ReadBytes(PathOf(other)), old_bytes);
+    }
+    std::vector<std::string> names = FileNames(folder_);
+    names.erase(std::remove(names.begin(), names.end(), "middle.ini"), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Preset.ini", "elsewhere"}));
+    EXPECT_EQ(FileNames(PathOf("elsewhere")), (std::vector<std::string>{"Preset.ini"}));
+  }
 }
 
 }  // namespace

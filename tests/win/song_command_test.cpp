@@ -75,6 +75,7 @@ TEST_F(SongCommandTest, ChosenSongsGetTheCurrentMessageAndOneBoxListsEach) {
   const std::string damaged = Song("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7 | 00 3C 64 | 00 FF 2F 00");
   WriteFile("damaged.mid", damaged);
   WriteFile("text.mid", "not a song");
+  WriteFile("a.mid.tmp", "the user's own");
   ChooseSongs("\"a.mid\" \"b.mid\" \"damaged.mid\" \"text.mid\"");
   ExpectModal(Button(IDOK));
   RunCommand();
@@ -83,7 +84,14 @@ TEST_F(SongCommandTest, ChosenSongsGetTheCurrentMessageAndOneBoxListsEach) {
   EXPECT_EQ(Song(WithGsTune), ReadFile("b.mid"));
   EXPECT_EQ(damaged, ReadFile("damaged.mid"));
   EXPECT_EQ("not a song", ReadFile("text.mid"));
-  EXPECT_FALSE(FileExists("a.mid.sonorel-tmp"));
+  // The new songs were written in files of their own, which are gone; the user's file is untouched.
+  EXPECT_EQ("the user's own", ReadFile("a.mid.tmp"));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(FolderPath("*.*.tmp").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  EXPECT_STREQ("a.mid.tmp", found.cFileName);
+  EXPECT_FALSE(FindNextFileA(search, &found)) << found.cFileName;
+  FindClose(search);
   EXPECT_EQ(0, PendingModals());
 
   std::vector<ModalSeen> seen = TakeSeenModals();

@@ -12,6 +12,7 @@
 #include "engine/pitch.h"
 #include "res/resource.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 #include "ui/strings.h"
 
 HWND MainWindow = nullptr;
@@ -81,6 +82,7 @@ BOOL OnInitDialog(HWND window) {
   SendDlgItemMessageA(window, IDC_CENTS, EM_LIMITTEXT, 10, 0);
   CreateSysexFont();
   UpdateSysexColors();
+  SetLanguageMenu(window, AppInstance, IDR_MAINMENU);
   MainMenu = GetMenu(window);
   for (const char* name : FormatNames) {
     SendMessageA(FormatCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Creates a Wine prefix for the program: Japanese locale, no Mono/Gecko installers, the dialog fonts
-# "ＭＳ Ｐゴシック", "ＭＳ ゴシック" and "MS UI Gothic" replaced by free fonts of the same kind, and Wine's
-# Marlett font for the caption buttons.
+# Creates a Wine prefix for the program: Japanese locale (each run may choose another with LANG), no
+# Mono/Gecko installers, the dialog fonts "ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic" and "Courier New"
+# replaced by free fonts of the same kind, and Wine's Marlett font for the caption buttons.
 # Usage: wine-prefix.sh PREFIX [win32|win64]
 set -e
 export WINEPREFIX="$1"
@@ -27,6 +27,10 @@ key='HKCU\Software\Wine\Fonts\Replacements'
 $wine reg add "$key" /v "ＭＳ Ｐゴシック" /t REG_SZ /d "$proportional" /f
 $wine reg add "$key" /v "ＭＳ ゴシック" /t REG_SZ /d "$fixed" /f
 $wine reg add "$key" /v "MS UI Gothic" /t REG_SZ /d "$interface" /f
+# The English SysEx field asks for "Courier New", which Wine lacks; Liberation Mono has its widths.
+if fc-list -q 'Liberation Mono' 2>/dev/null; then
+  $wine reg add "$key" /v "Courier New" /t REG_SZ /d "Liberation Mono" /f
+fi
 # Caption buttons are glyphs of the Marlett font; Wine ships one but does not find it by itself.
 marlett=/usr/share/wine/fonts/marlett.ttf
 [ ! -f "$marlett" ] || cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"

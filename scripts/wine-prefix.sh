@@ -3,7 +3,15 @@
 # Mono/Gecko installers, the dialog fonts "ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic" and "Courier New"
 # replaced by free fonts of the same kind, and Wine's Marlett font for the caption buttons.
 # Usage: wine-prefix.sh PREFIX [win32|win64]
+#        wine-prefix.sh --current PREFIX   (succeeds when PREFIX was made by this version of the script)
 set -e
+# Raised whenever a prefix needs more than it had: older prefixes are brought up to date by running the
+# script again on them (2: the English fixed-pitch font).
+version=2
+if [ "$1" = --current ]; then
+  [ "$(cat "$2/sonorel-prefix-version" 2>/dev/null)" = "$version" ]
+  exit
+fi
 export WINEPREFIX="$1"
 export WINEARCH="${2:-win32}"
 wine=wine
@@ -37,3 +45,4 @@ marlett=/usr/share/wine/fonts/marlett.ttf
 # Without a window manager, Wine waits for one at every hide or destroy of a managed window.
 $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
 wineserver -w
+echo "$version" >"$WINEPREFIX/sonorel-prefix-version"

@@ -15,13 +15,11 @@ LANGID ProgramLanguage() {
                          : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 }
 
-const void* LanguageResource(HINSTANCE module, LPCSTR type, UINT id, DWORD* size) {
+const void* LanguageResource(HINSTANCE module, LPCSTR type, UINT id) {
   HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), ProgramLanguage());
   if (found == nullptr) return nullptr;
   HGLOBAL loaded = LoadResource(module, found);
-  if (loaded == nullptr) return nullptr;
-  if (size != nullptr) *size = SizeofResource(module, found);
-  return LockResource(loaded);
+  return loaded == nullptr ? nullptr : LockResource(loaded);
 }
 
 HWND CreateLanguageDialog(HINSTANCE module, UINT id, HWND owner, DLGPROC procedure, LPARAM parameter) {

@@ -8,7 +8,7 @@
 LANGID ProgramLanguage();
 
 // The bytes of resource `id` of `type` in the program's language, or null when the module has none in it.
-const void* LanguageResource(HINSTANCE module, LPCSTR type, UINT id, DWORD* size = nullptr);
+const void* LanguageResource(HINSTANCE module, LPCSTR type, UINT id);
 
 // CreateDialogParamA, DialogBoxParamA and LoadMenuA with the template of the program's language.
 HWND CreateLanguageDialog(HINSTANCE module, UINT id, HWND owner, DLGPROC procedure, LPARAM parameter);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <map>
@@ -18,6 +19,7 @@
 #include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/test_support.h"
 #include "tests/win/ui_texts.h"
 #include "ui/instance.h"
 
@@ -320,7 +322,10 @@ std::vector<ControlTemplateSeen> DialogIn(LANGID language, UINT id, std::wstring
 }
 
 TEST_F(LanguageTest, DialogsHaveTheSameControlsAndMnemonicsInBothLanguages) {
-  for (UINT id : {IDD_MAIN, IDD_ABOUT}) {
+  const std::vector<UINT> dialogs = ResourceNames(reinterpret_cast<LPCWSTR>(RT_DIALOG));
+  EXPECT_NE(dialogs.end(), std::find(dialogs.begin(), dialogs.end(), IDD_MAIN));
+  EXPECT_NE(dialogs.end(), std::find(dialogs.begin(), dialogs.end(), IDD_ABOUT));
+  for (UINT id : dialogs) {
     SCOPED_TRACE("dialog " + std::to_string(id));
     std::wstring japaneseCaption, englishCaption;
     const std::vector<ControlTemplateSeen> japanese = DialogIn(Japanese, id, &japaneseCaption);
@@ -380,23 +385,36 @@ std::vector<MenuTemplateSeen> MenuIn(LANGID language, UINT id) {
 }
 
 TEST_F(LanguageTest, MenusHaveTheSameItemsMnemonicsAndShortcutsInBothLanguages) {
-  const std::vector<MenuTemplateSeen> japanese = MenuIn(Japanese, IDR_MAINMENU);
-  const std::vector<MenuTemplateSeen> english = MenuIn(English, IDR_MAINMENU);
-  ASSERT_FALSE(japanese.empty());
-  ASSERT_EQ(japanese.size(), english.size());
-  std::set<wchar_t> topLetters;
-  for (size_t i = 0; i < japanese.size(); ++i) {
-    SCOPED_TRACE(Narrow(english[i].text));
-    EXPECT_EQ(japanese[i].depth, english[i].depth);
-    EXPECT_EQ(japanese[i].id, english[i].id);
-    EXPECT_EQ(japanese[i].type, english[i].type);
-    EXPECT_EQ(japanese[i].state, english[i].state);
-    EXPECT_EQ(Mnemonic(japanese[i].text), Mnemonic(english[i].text));
-    EXPECT_EQ(Shortcut(japanese[i].text), Shortcut(english[i].text));
-    EXPECT_TRUE(IsAsciiWide(english[i].text));
-    if (english[i].depth == 0) {
-      EXPECT_TRUE(topLetters.insert(Mnemonic(english[i].text)).second);
+  for (UINT id : ResourceNames(reinterpret_cast<LPCWSTR>(RT_MENU))) {
+    SCOPED_TRACE("menu " + std::to_string(id));
+    const std::vector<MenuTemplateSeen> japanese = MenuIn(Japanese, id);
+    const std::vector<MenuTemplateSeen> english = MenuIn(English, id);
+    ASSERT_FALSE(japanese.empty());
+    ASSERT_EQ(japanese.size(), english.size());
+    std::set<wchar_t> topLetters;
+    for (size_t i = 0; i < japanese.size(); ++i) {
+      SCOPED_TRACE(Narrow(english[i].text));
+      EXPECT_EQ(japanese[i].depth, english[i].depth);
+      EXPECT_EQ(japanese[i].id, english[i].id);
+      EXPECT_EQ(japanese[i].type, english[i].type);
+      EXPECT_EQ(japanese[i].state, english[i].state);
+      EXPECT_EQ(Mnemonic(japanese[i].text), Mnemonic(english[i].text));
+      EXPECT_EQ(Shortcut(japanese[i].text), Shortcut(english[i].text));
+      EXPECT_TRUE(IsAsciiWide(english[i].text));
+      if (english[i].depth == 0) {
+        EXPECT_TRUE(topLetters.insert(Mnemonic(english[i].text)).second)
+            << "a second menu on the same letter";
+      }
     }
+  }
+}
+
+// Every resource goes through the program's language (ui/language.h): the calls that leave the language to
+// the loader are not imported at all, by the program's code or by these tests.
+TEST(ResourceCalls, NoneLeavesTheLanguageToTheLoader) {
+  for (const char* call : {"LoadStringA", "LoadStringW", "DialogBoxParamA", "DialogBoxParamW",
+                           "CreateDialogParamA", "CreateDialogParamW", "LoadMenuA", "LoadMenuW"}) {
+    EXPECT_EQ(nullptr, ImportSlot(GetModuleHandleA(nullptr), "user32.dll", call)) << call;
   }
 }
 

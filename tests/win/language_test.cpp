@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <map>
@@ -407,6 +408,19 @@ TEST_F(LanguageTest, MenusHaveTheSameItemsMnemonicsAndShortcutsInBothLanguages) 
       }
     }
   }
+}
+
+// The system's own choice of a resource's language follows the user-interface language (LANG here), not
+// the code page: so the run with Japanese as the code page of an English system really tells the two apart.
+TEST(ResourceCalls, TheLoadersOwnChoiceFollowsTheInterfaceLanguage) {
+  const char* interfaceLocale = std::getenv("LANG");
+  ASSERT_NE(nullptr, interfaceLocale);
+  HRSRC chosen =
+      FindResourceW(AppInstance, MAKEINTRESOURCEW(IDR_MAINMENU), reinterpret_cast<LPCWSTR>(RT_MENU));
+  HRSRC japanese = FindResourceExW(AppInstance, reinterpret_cast<LPCWSTR>(RT_MENU),
+                                   MAKEINTRESOURCEW(IDR_MAINMENU), Japanese);
+  ASSERT_NE(nullptr, chosen);
+  EXPECT_EQ(std::strncmp(interfaceLocale, "ja_JP", 5) == 0, chosen == japanese) << interfaceLocale;
 }
 
 // Every resource goes through the program's language (ui/language.h): the calls that leave the language to

@@ -56,7 +56,10 @@ TEST(AnsiCodePage, FollowsTheLocaleAndChoosesTheLanguage) {
       {"de_DE", 1252, 0x0409},
       {"ru_RU", 1251, 0x0409},
   };
-  const char* locale = std::getenv("LANG");
+  // The locale of the code page: LC_ALL, else LC_CTYPE, else LANG.
+  const char* locale = std::getenv("LC_ALL");
+  if (locale == nullptr || *locale == '\0') locale = std::getenv("LC_CTYPE");
+  if (locale == nullptr || *locale == '\0') locale = std::getenv("LANG");
   ASSERT_NE(nullptr, locale);
   bool known = false;
   for (const auto& c : cases) {

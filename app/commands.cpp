@@ -8,6 +8,7 @@
 #include "ui/about.h"
 #include "ui/errors.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 
 void OnMenuOrPresetCommand(HWND window, int id, int code) {
   switch (id) {
@@ -42,7 +43,7 @@ void OnMenuOrPresetCommand(HWND window, int id, int code) {
       OpenHelp(window);
       break;
     case IDM_ABOUT:
-      DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+      LanguageDialogBox(AppInstance, IDD_ABOUT, window, AboutDialogProc, 0);
       break;
     case IDM_SEND:
       SendTuneMessage(window);

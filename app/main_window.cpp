@@ -13,6 +13,7 @@
 #include "engine/pitch.h"
 #include "res/resource.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 #include "ui/strings.h"
 
 HWND MainWindow = nullptr;
@@ -82,6 +83,7 @@ BOOL OnInitDialog(HWND window) {
   SendDlgItemMessageA(window, IDC_CENTS, EM_LIMITTEXT, 10, 0);
   CreateSysexFont();
   UpdateSysexColors();
+  SetLanguageMenu(window, AppInstance, IDR_MAINMENU);
   MainMenu = GetMenu(window);
   InitMidiMenu(MainMenu);
   for (const char* name : FormatNames) {

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "res/resource.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 
 const char MainWindowClass[] = "qvSonorelWnd";
 
@@ -27,7 +28,7 @@ void LoadSettingsFiles() {
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {
-  MainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+  MainWindow = CreateLanguageDialog(instance, IDD_MAIN, nullptr, MainDialogProc, 0);
   return MainWindow;
 }
 

@@ -10,7 +10,8 @@ extern const char MainWindowClass[];
 bool RegisterMainWindowClass(HINSTANCE instance);
 // Loads the preset and settings files from the program's folder.
 void LoadSettingsFiles();
-// Creates the main dialog from template 101 and stores it in MainWindow; null on failure.
+// Creates the main dialog from template 101 of the program's language and stores it in MainWindow; null
+// on failure.
 HWND CreateMainWindow(HINSTANCE instance);
 // The only message loop: accelerators, then the dialog's keys, then dispatch. Returns the exit code.
 int RunMessageLoop(HACCEL accelerators);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the program under Wine in the Japanese locale: installs what is missing, builds it, copies it
+# Starts the program under Wine in the Japanese locale (or the one SONOREL_LOCALE names, e.g. en_US.UTF-8 for
+# the English texts): installs what is missing, builds it, copies it
 # into build/run/ (where its INI files are kept from run to run) and runs it in Wine's virtual desktop.
 # Without a display it runs on a private virtual one, writes a screenshot and closes the program again.
 set -euo pipefail
@@ -24,8 +25,9 @@ mkdir -p "$folder"
 cp "$dist/Sonorel.exe" "$dist/Sonorel.html" "$folder/"
 
 export WINEPREFIX="$PWD/build/run-wineprefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-[ -f "$WINEPREFIX/system.reg" ] || scripts/wine-prefix.sh "$WINEPREFIX" "$WINEARCH" >/dev/null 2>&1
+locale=${SONOREL_LOCALE:-ja_JP.UTF-8}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=$locale LC_ALL=$locale
+scripts/wine-prefix.sh --current "$WINEPREFIX" || scripts/wine-prefix.sh "$WINEPREFIX" "$WINEARCH" >/dev/null 2>&1
 
 xvfb_pid="" program_pid=""
 cleanup() {

@@ -45,7 +45,7 @@ for tree in $wine_trees; do
   prefix="$PWD/build/$tree/wineprefix"
   arch=win32
   [ "$tree" = x86_64 ] && arch=win64
-  [ -f "$prefix/system.reg" ] || scripts/wine-prefix.sh "$prefix" "$arch" >/dev/null 2>&1
+  scripts/wine-prefix.sh --current "$prefix" || scripts/wine-prefix.sh "$prefix" "$arch" >/dev/null 2>&1
   WINEPREFIX="$prefix" wineserver -p
   # Start Wine's own services now, away from ctest's output pipes: they outlive each test program, and
   # ctest would wait for them to close the pipes they inherited.

@@ -8,6 +8,7 @@
 #include "ui/centering.h"
 #include "ui/errors.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 #include "ui/strings.h"
 
 namespace {
@@ -15,7 +16,18 @@ namespace {
 // The bold font of the description; created by each opening and deleted with the box.
 HFONT AboutBoldFont = nullptr;
 
-// Fills controls 134 to 136 from the version strings of the same names, through the first translation.
+// The translation (language in the low word, code page in the high word) of the program's language, else the
+// first one.
+DWORD LanguageTranslation(const DWORD* translations, UINT length) {
+  const UINT count = length / sizeof(DWORD);
+  for (UINT i = 0; i < count; ++i) {
+    if (LOWORD(translations[i]) == ProgramLanguage()) return translations[i];
+  }
+  return translations[0];
+}
+
+// Fills controls 134 to 136 from the version strings of the same names, through the translation of the
+// program's language.
 void ShowVersionStrings(HWND box, const char* path) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
@@ -26,9 +38,9 @@ void ShowVersionStrings(HWND box, const char* path) {
   UINT length = 0;
   if (GetFileVersionInfoA(path, 0, size, block) &&
       VerQueryValueA(block, "\\VarFileInfo\\Translation", &translation, &length) && length >= sizeof(DWORD)) {
-    const DWORD first = *static_cast<const DWORD*>(translation);
+    const DWORD chosen = LanguageTranslation(static_cast<const DWORD*>(translation), length);
     char prefix[64];
-    wsprintfA(prefix, "\\StringFileInfo\\%04X%04X\\", LOWORD(first), HIWORD(first));
+    wsprintfA(prefix, "\\StringFileInfo\\%04X%04X\\", LOWORD(chosen), HIWORD(chosen));
     for (UINT id = IDS_VERSION_DESCRIPTION; id <= IDS_VERSION_COMMENTS; ++id) {
       std::string name;
       LoadResString(name, id, AppInstance);

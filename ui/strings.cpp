@@ -3,12 +3,16 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/language.h"
+
+int(WINAPI* CopyResString)(HINSTANCE, UINT, LPSTR, int) = LoadLanguageString;
+
 bool LoadResString(std::string& text, UINT id, HINSTANCE module) {
   int capacity = 0;
   for (;;) {
     capacity += 256;
     std::vector<char> buffer(capacity);
-    int count = LoadStringA(module, id, buffer.data(), capacity);
+    int count = CopyResString(module, id, buffer.data(), capacity);
     if (count == 0) buffer[0] = '\0';
     // A margin of 2 or less may mean a cut text, possibly with a double-byte character dropped at the cut.
     if (capacity - count > 2) {

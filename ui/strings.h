@@ -1,4 +1,4 @@
-// Texts from the string table, loaded by number when they are needed.
+// Texts from the string table in the program's language, loaded by number when they are needed.
 #ifndef SONOREL_UI_STRINGS_H
 #define SONOREL_UI_STRINGS_H
 
@@ -7,6 +7,10 @@
 #include <string>
 
 #include "smf/byte_buffer.h"
+
+// Copies string `id` of `module` in the program's language into a buffer of a given size, as LoadStringA
+// does (LoadLanguageString); tests put a recorder in front of it.
+extern int(WINAPI* CopyResString)(HINSTANCE module, UINT id, LPSTR buffer, int size);
 
 // Replaces text with string `id` of `module` (empty when there is none). True when anything was loaded.
 bool LoadResString(std::string& text, UINT id, HINSTANCE module);

@@ -2,9 +2,8 @@
 # presses and mouse clicks, observed through files, window geometry and screenshots. Sourced by run.sh.
 
 E2E_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-E2E_SHOTS="$E2E_REPO/build/e2e/screenshots"
+E2E_SHOTS_ROOT="$E2E_REPO/build/e2e/screenshots"
 E2E_DESKTOP_SIZE=1024x768
-MAIN_TITLE='MIDIソノレル'
 
 # Every wait polls until a deadline; these are the deadlines in seconds.
 WINDOW_TIMEOUT=30
@@ -46,10 +45,37 @@ e2e_start_display() {
 e2e_make_prefix() {
   E2E_WORK=$(mktemp -d /tmp/sonorel-e2e.XXXXXX)
   export WINEPREFIX="$E2E_WORK/prefix"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  e2e_use_locale ja_JP.UTF-8
   "$E2E_REPO/scripts/wine-prefix.sh" "$WINEPREFIX" "$WINEARCH" >"$E2E_WORK/prefix.log" 2>&1 ||
     { echo "creating the Wine prefix failed:" >&2; tail -n 20 "$E2E_WORK/prefix.log" >&2; return 1; }
   wineserver -p
+}
+
+# The locale of the next program starts, and the program's texts that the scenarios look for in it:
+# Japanese in ja_JP (code page 932), English in every other locale. One prefix serves them all: Wine takes
+# the code page from each process's own locale. Screenshots of other locales than Japanese go into a
+# folder named by the language (en, de, ...).
+e2e_use_locale() {  # locale
+  export LANG=$1 LC_ALL=$1
+  case $1 in
+    ja_JP*)
+      MAIN_TITLE='MIDIソノレル' ABOUT_TITLE='バージョン情報'
+      TITLE_SMF='SMFで保存' TITLE_SYSEX='バイナリで保存' TITLE_TEXT='テキストで保存'
+      E2E_SHOTS=$E2E_SHOTS_ROOT
+      ;;
+    *)
+      MAIN_TITLE='MIDI Sonorel' ABOUT_TITLE='Version Information'
+      TITLE_SMF='Save as SMF' TITLE_SYSEX='Save as binary' TITLE_TEXT='Save as text'
+      E2E_SHOTS="$E2E_SHOTS_ROOT/${1%%_*}"
+      ;;
+  esac
+}
+
+# The save dialog opens in the folder it saved into last (Wine keeps it per program name); forgotten, it
+# opens in the program's folder again, as in a fresh prefix.
+e2e_forget_save_folders() {
+  "$WINE" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f >/dev/null 2>&1 || true
 }
 
 e2e_teardown() {
@@ -65,9 +91,10 @@ e2e_teardown() {
   if [ -n "${E2E_WORK:-}" ] && [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_WORK"; fi
 }
 
-# A fresh folder holding the program and its manual; the INI files are written beside them.
+# A fresh folder holding the program and its manual; the INI files are written beside them. Each locale
+# has folders of its own.
 new_program_folder() {  # name -> prints the folder
-  local folder="$E2E_WORK/$1"
+  local folder="$E2E_WORK/${LANG%%.*}/$1"
   mkdir -p "$folder"
   cp "$E2E_EXE_DIR/Sonorel.exe" "$E2E_EXE_DIR/Sonorel.html" "$folder/"
   echo "$folder"

@@ -12,8 +12,10 @@
 #include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/test_support.h"
+#include "tests/win/ui_texts.h"
 #include "ui/centering.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 
 namespace {
 
@@ -89,7 +91,7 @@ class AboutTest : public ::testing::Test {
     };
     ExpectModal(answer);
     for (const ModalAnswer& next : later) ExpectModal(next);
-    return DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner_, AboutDialogProc, 0);
+    return LanguageDialogBox(AppInstance, IDD_ABOUT, owner_, AboutDialogProc, 0);
   }
 
   HWND owner_ = nullptr;
@@ -100,11 +102,12 @@ TEST_F(AboutTest, ShowsTheVersionStringsPathAndAddresses) {
   EXPECT_EQ(IDCANCEL, OpenAbout());
   const std::vector<ModalSeen> boxes = TakeSeenModals();
   ASSERT_EQ(1u, boxes.size());
-  EXPECT_EQ(Ansi("バージョン情報"), boxes[0].caption);
+  EXPECT_EQ(Shown(AboutBoxCaption), boxes[0].caption);
   EXPECT_EQ(owner_, boxes[0].owner);
 
-  EXPECT_EQ(Ansi("MIDIソノレル version 1.00"), seen_.description);
-  EXPECT_EQ(Ansi("MIDI機器のマスターチューニング用Sysexデータを作成します。"), seen_.comments);
+  // In English from the English translation of the version block, whose texts differ from the Japanese.
+  EXPECT_EQ(Shown(VersionDescription), seen_.description);
+  EXPECT_EQ(Shown(VersionComments), seen_.comments);
   EXPECT_EQ("Copyright (C) 2004-2026 Sonorel", seen_.copyright);
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -241,8 +244,8 @@ TEST_F(AboutTest, WebButtonAsksFirstAndNoOpensNothing) {
 
   const std::vector<ModalSeen> boxes = TakeSeenModals();
   ASSERT_EQ(2u, boxes.size()) << "the About box and the question, and nothing after";
-  EXPECT_EQ(Ansi("確認"), boxes[1].caption);
-  EXPECT_EQ(Ansi("WWWブラウザを起動し、インターネットへの接続を試みますか?"), boxes[1].text);
+  EXPECT_EQ(ShownString(IDS_CONFIRM), boxes[1].caption);
+  EXPECT_EQ(ShownString(IDS_CONFIRM_BROWSER), boxes[1].text);
   EXPECT_EQ(about, boxes[1].owner);
   EXPECT_TRUE(ShellTargets.empty());
 }

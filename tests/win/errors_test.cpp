@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/test_support.h"
+#include "tests/win/ui_texts.h"
 
 namespace {
 
@@ -35,16 +37,17 @@ TEST(SystemErrorText, CodeWithoutSystemTextGivesTheUnexpectedErrorText) {
   ASSERT_EQ("", SystemText(UnknownCode));
   std::string text = "previous";
   EXPECT_TRUE(SystemErrorText(text, UnknownCode));
-  EXPECT_EQ(Ansi("予期せぬエラーが発生しました。"), text);
+  EXPECT_EQ(ShownString(IDS_UNEXPECTED_ERROR), text);
 }
 
-TEST(SystemErrorText, KnownCodeGivesTheSystemsJapaneseTextWithItsLineBreak) {
+// Japanese in the Japanese locale, single bytes in the others.
+TEST(SystemErrorText, KnownCodeGivesTheSystemsTextWithItsLineBreak) {
   for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_DISK_FULL, ERROR_ACCESS_DENIED}) {
     SCOPED_TRACE(code);
     std::string text;
     EXPECT_TRUE(SystemErrorText(text, code));
     EXPECT_EQ(SystemText(code), text);
-    EXPECT_TRUE(HasDoubleByteText(text)) << text;
+    EXPECT_EQ(JapaneseTexts(), HasDoubleByteText(text)) << text;
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ("\r\n", text.substr(text.size() - 2));
   }
@@ -95,7 +98,7 @@ class ErrorBoxTest : public ::testing::Test {
     const std::vector<ModalSeen> seen = TakeSeenModals();
     ASSERT_EQ(1u, seen.size());
     EXPECT_TRUE(seen[0].expected);
-    EXPECT_EQ(Ansi("エラー"), seen[0].caption);
+    EXPECT_EQ(ShownString(IDS_ERROR), seen[0].caption);
     EXPECT_EQ(text, seen[0].text);
     EXPECT_EQ(owner_, seen[0].owner);
     EXPECT_EQ(LoadIconA(nullptr, IDI_HAND), icon_);
@@ -121,7 +124,7 @@ TEST_F(ErrorBoxTest, CodeZeroShowsNothing) {
 TEST_F(ErrorBoxTest, CodeWithoutSystemTextShowsTheUnexpectedErrorText) {
   ExpectErrorBox();
   ReportSystemError(owner_, UnknownCode);
-  CheckErrorBox(Ansi("予期せぬエラーが発生しました。"));
+  CheckErrorBox(ShownString(IDS_UNEXPECTED_ERROR));
 }
 
 TEST_F(ErrorBoxTest, KnownCodeShowsTheSystemsText) {

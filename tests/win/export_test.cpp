@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/ui_texts.h"
 #include "ui/errors.h"
 
 namespace {
@@ -45,7 +46,7 @@ class ExportTest : public ProgramTest {
     ASSERT_FALSE(seen.empty());
     std::string expected;
     ASSERT_TRUE(SystemErrorText(expected, code));
-    EXPECT_EQ(Ansi("エラー"), seen.back().caption);
+    EXPECT_EQ(ShownString(IDS_ERROR), seen.back().caption);
     EXPECT_EQ(expected, seen.back().text);
     EXPECT_EQ(MainWindow, seen.back().owner);
   }
@@ -88,9 +89,9 @@ TEST_F(ExportTest, EachFormatAndFileTypeGivesExactlyTheMessagesBytes) {
   }
   std::vector<ModalSeen> seen = TakeSeenModals();
   ASSERT_EQ(18u, seen.size());
-  EXPECT_EQ(Ansi("SMFで保存"), seen[0].caption);
-  EXPECT_EQ(Ansi("バイナリで保存"), seen[1].caption);
-  EXPECT_EQ(Ansi("テキストで保存"), seen[2].caption);
+  EXPECT_EQ(ShownString(IDS_TITLE_SMF), seen[0].caption);
+  EXPECT_EQ(ShownString(IDS_TITLE_SYSEX), seen[1].caption);
+  EXPECT_EQ(ShownString(IDS_TITLE_TEXT), seen[2].caption);
 }
 
 TEST_F(ExportTest, ShortcutsOpenTheDialogCentredAndANameGetsTheDefaultExtension) {

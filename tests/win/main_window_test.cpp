@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/ui_texts.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ TEST_F(MainWindowTest, FirstStartShowsGsAt440CentredWithNothingStored) {
   EXPECT_EQ(0, SendMessageA(PresetCombo, CB_GETCOUNT, 0, 0));
   for (HWND button : {SaveSmfButton, SaveSysexButton, SaveTextButton}) EXPECT_TRUE(IsWindowEnabled(button));
   for (UINT command : {IDM_SAVE_SMF, IDM_SAVE_SYSEX, IDM_SAVE_TEXT}) EXPECT_TRUE(MenuEnabled(command));
-  EXPECT_EQ(Ansi("MIDIソノレル"), Text(MainWindow));
+  EXPECT_EQ(Shown(MainWindowCaption), Text(MainWindow));
 
   // Centred on the work area by its template.
   RECT work;
@@ -150,6 +151,17 @@ TEST_F(MainWindowTest, SysexFieldUsesTheFixedFontAndFollowsSystemColours) {
   LOGFONTA logical;
   ASSERT_NE(0, GetObjectA(font, sizeof logical, &logical));
   EXPECT_EQ(-14, logical.lfHeight);
+  EXPECT_EQ(ShownString(IDS_SYSEX_FONT), logical.lfFaceName);
+  // The face of string 106 exists, so the field really shows a fixed-pitch font (the bit means variable).
+  {
+    HDC field = GetDC(SysexEdit);
+    HGDIOBJ old = SelectObject(field, font);
+    TEXTMETRICA metrics;
+    ASSERT_TRUE(GetTextMetricsA(field, &metrics));
+    EXPECT_EQ(0, metrics.tmPitchAndFamily & TMPF_FIXED_PITCH);
+    SelectObject(field, old);
+    ReleaseDC(SysexEdit, field);
+  }
 
   HDC context = GetDC(SysexEdit);
   LRESULT brush = SendMessageA(MainWindow, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),

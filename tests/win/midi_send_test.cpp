@@ -16,6 +16,7 @@
 #include "tests/win/fake_winmm.h"
 #include "tests/win/modal.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/ui_texts.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ class MidiMenuTest : public ProgramTest {
   void ExpectErrorBox(const std::string& text) {
     std::vector<ModalSeen> seen = TakeSeenModals();
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(Ansi("エラー"), seen[0].caption);
+    EXPECT_EQ(ShownString(IDS_ERROR), seen[0].caption);
     EXPECT_EQ(text, seen[0].text);
     EXPECT_EQ(MainWindow, seen[0].owner);
   }
@@ -175,18 +176,33 @@ TEST_F(MidiMenuTest, EachFailureShowsItsReasonAndClosesWhatWasOpened) {
     const char* name;
     MMRESULT FakeDevice::*step;
     MMRESULT code;
-    const char* text;  // the program's own part, before the system's words
+    UiText text;  // the program's own part, before the system's words
     const char* calls;
   };
   const Case cases[] = {
-      {"open", &FakeDevice::openResult, MMSYSERR_ALLOCATED, "MIDIポート「Fake Synth」を開けませんでした。\n",
+      {"open",
+       &FakeDevice::openResult,
+       MMSYSERR_ALLOCATED,
+       {"MIDIポート「Fake Synth」を開けませんでした。\n", "Could not open the MIDI port \"Fake Synth\".\n"},
        "open 0"},
-      {"prepare", &FakeDevice::prepareResult, MMSYSERR_NOMEM,
-       "MIDIポート「Fake Synth」に送るデータを準備できませんでした。\n", "open 0 prepare close"},
-      {"long message", &FakeDevice::longResult, MIDIERR_NOTREADY,
-       "MIDIポート「Fake Synth」に送信できませんでした。\n", "open 0 prepare long unprepare close"},
-      {"close", &FakeDevice::closeResult, MMSYSERR_ERROR,
-       "MIDIポート「Fake Synth」を閉じられませんでした。\n", "open 0 prepare long done unprepare close"},
+      {"prepare",
+       &FakeDevice::prepareResult,
+       MMSYSERR_NOMEM,
+       {"MIDIポート「Fake Synth」に送るデータを準備できませんでした。\n",
+        "Could not prepare the data for the MIDI port \"Fake Synth\".\n"},
+       "open 0 prepare close"},
+      {"long message",
+       &FakeDevice::longResult,
+       MIDIERR_NOTREADY,
+       {"MIDIポート「Fake Synth」に送信できませんでした。\n",
+        "Could not send to the MIDI port \"Fake Synth\".\n"},
+       "open 0 prepare long unprepare close"},
+      {"close",
+       &FakeDevice::closeResult,
+       MMSYSERR_ERROR,
+       {"MIDIポート「Fake Synth」を閉じられませんでした。\n",
+        "Could not close the MIDI port \"Fake Synth\".\n"},
+       "open 0 prepare long done unprepare close"},
   };
   StartProgram();
   for (const Case& c : cases) {
@@ -200,7 +216,7 @@ TEST_F(MidiMenuTest, EachFailureShowsItsReasonAndClosesWhatWasOpened) {
     EXPECT_EQ(c.calls, fake.CallNames());
     const std::string systemText = MidiErrorText(c.code);
     EXPECT_FALSE(systemText.empty());
-    ExpectErrorBox(Ansi(c.text) + systemText);
+    ExpectErrorBox(Shown(c.text) + systemText);
   }
 }
 
@@ -213,7 +229,8 @@ TEST_F(MidiMenuTest, AMessageNotDoneInTimeShowsTheTimeLimit) {
   ExpectModal(Button(IDOK));
   Command(IDM_SEND);
   EXPECT_EQ("open 0 prepare long reset done unprepare close", fake.CallNames());
-  ExpectErrorBox(Ansi("MIDIポート「Fake Synth」が2000ミリ秒以内に送信を終えませんでした。"));
+  ExpectErrorBox(Shown({"MIDIポート「Fake Synth」が2000ミリ秒以内に送信を終えませんでした。",
+                        "The MIDI port \"Fake Synth\" did not finish sending within 2000 milliseconds."}));
 }
 
 // Wine's own winmm, with no MIDI device on these machines.
@@ -222,12 +239,12 @@ TEST_F(MidiMenuTest, WithoutAnyDeviceTheSubmenuShowsNoneAndSendingSaysWhy) {
   StartProgram();
   OpenMidiMenu();
   ASSERT_EQ(1, GetMenuItemCount(PortMenu));
-  EXPECT_EQ(Ansi("(なし)"), ItemText(0));
+  EXPECT_EQ(ShownString(IDS_PORT_NONE), ItemText(0));
   EXPECT_EQ(static_cast<UINT>(IDM_PORT_NONE), GetMenuItemID(PortMenu, 0));
   EXPECT_TRUE(ItemState(0) & MF_GRAYED);
   ExpectModal(Button(IDOK));
   Command(IDM_SEND);
-  ExpectErrorBox(Ansi("MIDI出力ポートが見つかりません。"));
+  ExpectErrorBox(ShownString(IDS_SEND_NO_PORT));
   // No port was chosen, so the settings file keeps exactly its three keys.
   CloseProgram();
   RECT rect = WindowRect;

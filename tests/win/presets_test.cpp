@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/ui_texts.h"
 #include "ui/errors.h"
 
 namespace {
@@ -36,11 +37,11 @@ class PresetsTest : public ProgramTest {
 
   int ListCount() { return static_cast<int>(SendMessageA(PresetCombo, CB_GETCOUNT, 0, 0)); }
 
-  void ExpectWarning(const char* textUtf8) {
+  void ExpectWarning(UINT textId) {
     std::vector<ModalSeen> seen = TakeSeenModals();
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(Ansi("警告"), seen[0].caption);
-    EXPECT_EQ(Ansi(textUtf8), seen[0].text);
+    EXPECT_EQ(ShownString(IDS_WARNING), seen[0].caption);
+    EXPECT_EQ(ShownString(textId), seen[0].text);
     EXPECT_EQ(MainWindow, seen[0].owner);
   }
 };
@@ -75,12 +76,12 @@ TEST_F(PresetsTest, SavingUnderAnExistingNameAsksFirst) {
 
   ExpectModal(Button(IDNO));
   SavePresetAs("TEST");
-  ExpectWarning("プリセットを上書きしますか?");
+  ExpectWarning(IDS_OVERWRITE_PRESET);
   EXPECT_EQ("Hz=440.000000", PresetFile.Sections().front().lines[0]);
 
   ExpectModal(Button(IDYES));
   SavePresetAs("TEST");
-  ExpectWarning("プリセットを上書きしますか?");
+  ExpectWarning(IDS_OVERWRITE_PRESET);
   EXPECT_EQ(1, ListCount());
   CloseProgram();
   EXPECT_EQ("[Test]\r\nHz=449.998499\r\nMidiFormat=1\r\n", ReadFile("Preset.ini"));
@@ -119,12 +120,12 @@ TEST_F(PresetsTest, DeletingAsksAndKeepsThePitch) {
 
   ExpectModal(Button(IDNO));
   ClickButton(IDC_PRESET_DELETE);
-  ExpectWarning("プリセットを削除しますか?");
+  ExpectWarning(IDS_DELETE_PRESET);
   EXPECT_EQ(2, ListCount());
 
   ExpectModal(Button(IDYES));
   ClickButton(IDC_PRESET_DELETE);
-  ExpectWarning("プリセットを削除しますか?");
+  ExpectWarning(IDS_DELETE_PRESET);
   ASSERT_EQ(1, ListCount());
   EXPECT_EQ("B", ListEntry(0));
   EXPECT_EQ("", Text(PresetCombo));
@@ -158,7 +159,7 @@ TEST_F(PresetsTest, DuplicateAndEmptyNamesFromAHandEditedFile) {
   ExpectModal(Button(IDYES));
   ChooseListEntry(1);
   ClickButton(IDC_PRESET_DELETE);  // removes the first section of the name
-  ExpectWarning("プリセットを削除しますか?");
+  ExpectWarning(IDS_DELETE_PRESET);
   CloseProgram();
   EXPECT_EQ("[twin]\r\nHz=415\r\nMidiFormat=1\r\n\r\n[]\r\nHz=466\r\n", ReadFile("Preset.ini"));
 }
@@ -197,7 +198,7 @@ TEST_F(PresetsTest, HelpWithoutTheDocumentShowsTheSystemsText) {
   Press(VK_F1);
   std::vector<ModalSeen> seen = TakeSeenModals();
   ASSERT_EQ(1u, seen.size());
-  EXPECT_EQ(Ansi("エラー"), seen[0].caption);
+  EXPECT_EQ(ShownString(IDS_ERROR), seen[0].caption);
   std::string expected;
   ASSERT_TRUE(SystemErrorText(expected, ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(expected, seen[0].text);

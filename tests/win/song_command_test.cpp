@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "tests/win/modal.h"
 #include "tests/win/program_fixture.h"
+#include "tests/win/ui_texts.h"
 #include "ui/errors.h"
 
 namespace {
@@ -96,23 +97,32 @@ TEST_F(SongCommandTest, ChosenSongsGetTheCurrentMessageAndOneBoxListsEach) {
 
   std::vector<ModalSeen> seen = TakeSeenModals();
   ASSERT_EQ(2u, seen.size());
-  EXPECT_EQ(Ansi("曲に書き込む"), seen[0].caption);
+  EXPECT_EQ(ShownString(IDS_TITLE_WRITE_SONG), seen[0].caption);
   RECT owner;
   GetWindowRect(MainWindow, &owner);
   // Centred at the size it has when it is created; the dialog then grows its own layout a little.
   EXPECT_NEAR((owner.left + owner.right) / 2, (seen[0].rect.left + seen[0].rect.right) / 2, 20);
   EXPECT_NEAR((owner.top + owner.bottom) / 2, (seen[0].rect.top + seen[0].rect.bottom) / 2, 20);
-  EXPECT_EQ(Ansi("曲に書き込む"), seen[1].caption);
+  EXPECT_EQ(ShownString(IDS_TITLE_WRITE_SONG), seen[1].caption);
   EXPECT_EQ(MainWindow, seen[1].owner);
   // The dialog lists the names in its own order; each song has its lines.
-  const char* expected[] = {
-      "a.mid: GSのマスターチューンをトラック1のティック48に挿入しました（GS Resetの後）。",
-      "b.mid: GSのマスターチューンはトラック1のティック48にすでにあります。変更はありません。",
-      "damaged.mid: 書き込めませんでした。ファイルを最後まで読めません（track 1: data byte 3C at byte 36 has "
-      "no status byte before it）。",
-      "text.mid: 書き込めませんでした。標準MIDIファイルではありません。",
+  const UiText expected[] = {
+      {"a.mid: GSのマスターチューンをトラック1のティック48に挿入しました（GS Resetの後）。",
+       "a.mid: GS master tune inserted in track 1 at tick 48 (after GS Reset)."},
+      {"b.mid: GSのマスターチューンはトラック1のティック48にすでにあります。変更はありません。",
+       "b.mid: the GS master tune is already in track 1 at tick 48. Nothing changed."},
+      {"damaged.mid: 書き込めませんでした。ファイルを最後まで読めません（track 1: data byte 3C at byte 36 "
+       "has "
+       "no status byte before it）。",
+       "damaged.mid: not written. The file cannot be read to its end (track 1: data byte 3C at byte 36 has "
+       "no "
+       "status byte before it)."},
+      {"text.mid: 書き込めませんでした。標準MIDIファイルではありません。",
+       "text.mid: not written. This is not a Standard MIDI File."},
   };
-  for (const char* line : expected) EXPECT_NE(std::string::npos, seen[1].text.find(Ansi(line))) << line;
+  for (const UiText& line : expected) {
+    EXPECT_NE(std::string::npos, seen[1].text.find(Shown(line))) << Shown(line);
+  }
 }
 
 TEST_F(SongCommandTest, OneSongByItsFullPathInXgWithItsWarnings) {
@@ -132,10 +142,14 @@ TEST_F(SongCommandTest, OneSongByItsFullPathInXgWithItsWarnings) {
             ReadFile("xg.mid"));
   std::vector<ModalSeen> seen = TakeSeenModals();
   ASSERT_EQ(2u, seen.size());
-  EXPECT_EQ(Ansi("xg.mid: XGのマスターチューンをトラック1のティック16に挿入しました（XG System Onの後）。\r\n"
-                 "　トラック1のティック0にあるGSのマスターチューンはそのままです。\r\n"
-                 "　最初の音符（トラック1のティック16）まで50ミリ秒ありません。"),
-            seen[1].text);
+  const UiText expected = {
+      "xg.mid: XGのマスターチューンをトラック1のティック16に挿入しました（XG System Onの後）。\r\n"
+      "　トラック1のティック0にあるGSのマスターチューンはそのままです。\r\n"
+      "　最初の音符（トラック1のティック16）まで50ミリ秒ありません。",
+      "xg.mid: XG master tune inserted in track 1 at tick 16 (after XG System On).\r\n"
+      "  The GS master tune in track 1 at tick 0 is left as it is.\r\n"
+      "  Less than 50 ms before the first note (track 1, tick 16)."};
+  EXPECT_EQ(Shown(expected), seen[1].text);
 }
 
 TEST_F(SongCommandTest, ASongHeldOpenElsewhereShowsTheSystemsTextAndCancelDoesNothing) {
@@ -154,7 +168,7 @@ TEST_F(SongCommandTest, ASongHeldOpenElsewhereShowsTheSystemsTextAndCancelDoesNo
   std::string reason;
   ASSERT_TRUE(SystemErrorText(reason, ERROR_SHARING_VIOLATION));
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
-  EXPECT_EQ(Ansi("held.mid: 書き込めませんでした。") + reason, seen[1].text);
+  EXPECT_EQ(Shown({"held.mid: 書き込めませんでした。", "held.mid: not written. "}) + reason, seen[1].text);
 
   ExpectModal(Button(IDCANCEL));
   RunCommand();

@@ -1,45 +1,40 @@
-// String loading from the program's resources, in the Japanese code page.
+// String loading from the program's resources, in the language of the run's code page.
 #include "ui/strings.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "smf/byte_buffer.h"
 #include "tests/win/test_support.h"
+#include "tests/win/ui_texts.h"
 #include "ui/instance.h"
+#include "ui/language.h"
 
 namespace {
 
-// The buffer sizes that the code under test passes to LoadStringA, one per attempt. The recorder sits in
-// the test executable's import table and forwards every call to the real function.
-typedef int(WINAPI* LoadStringProc)(HINSTANCE, UINT, LPSTR, int);
-LoadStringProc RealLoadStringA = nullptr;
+// The buffer sizes that the code under test passes to the string copy (LoadStringA's contract), one per
+// attempt. The recorder forwards every call to the real copy.
 std::vector<int> LoadStringSizes;
 
-int WINAPI RecordingLoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size) {
+int WINAPI RecordingCopy(HINSTANCE module, UINT id, LPSTR buffer, int size) {
   LoadStringSizes.push_back(size);
-  return RealLoadStringA(module, id, buffer, size);
+  return LoadLanguageString(module, id, buffer, size);
 }
 
 class StringsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    slot_ = ImportSlot(GetModuleHandleA(nullptr), "user32.dll", "LoadStringA");
-    ASSERT_NE(nullptr, slot_);
-    RealLoadStringA = reinterpret_cast<LoadStringProc>(*slot_);
-    WriteSlot(slot_, reinterpret_cast<void*>(&RecordingLoadStringA));
+    ASSERT_EQ(&LoadLanguageString, CopyResString);
+    CopyResString = RecordingCopy;
     LoadStringSizes.clear();
   }
-  void TearDown() override {
-    if (slot_) WriteSlot(slot_, reinterpret_cast<void*>(RealLoadStringA));
-  }
-
-  void** slot_ = nullptr;
+  void TearDown() override { CopyResString = LoadLanguageString; }
 };
 
 // Digits 0-9 repeated up to `length`, as in the long test strings.
@@ -49,47 +44,45 @@ std::string Digits(int length) {
   return text;
 }
 
-struct QuotedString {
-  UINT id;
-  const char* utf8;
-};
-
-const QuotedString ProgramStrings[] = {
-    {104, "ダイアログボックスを作成できませんでした。プログラムを終了します。"},
-    {105, "エラー"},
-    {106, "ＭＳ ゴシック"},
-    {108, "標準MIDIファイル (*.mid)\n*.mid\nすべてのファイル (*.*)\n*.*\n"},
-    {109, "予期せぬエラーが発生しました。"},
-    {110, "テキストファイル (*.txt)\n*.txt\nすべてのファイル (*.*)\n*.*\n"},
-    {111, "Sysexバイナリファイル (*.syx)\n*.syx\nすべてのファイル (*.*)\n*.*\n"},
-    {112, "警告"},
-    {113, "プリセットを上書きしますか?"},
-    {114, "プリセットを削除しますか?"},
-    {115, "SMFで保存"},
-    {116, "バイナリで保存"},
-    {117, "テキストで保存"},
-    {118, "https://sonorel.example.org/"},
-    {119, "author@sonorel.example.org"},
-    {134, "FileDescription"},
-    {135, "LegalCopyright"},
-    {136, "Comments"},
-    {137, "WWWブラウザを起動し、インターネットへの接続を試みますか?"},
-    {138, "確認"},
-};
-
-TEST(AnsiCodePage, IsShiftJis) {
-  EXPECT_EQ(932u, GetACP());
+// The locale of the run decides the code page, and the code page the language: Japanese only in 932.
+TEST(AnsiCodePage, FollowsTheLocaleAndChoosesTheLanguage) {
+  const struct {
+    const char* locale;
+    UINT codePage;
+    LANGID language;
+  } cases[] = {
+      {"ja_JP", 932, 0x0411},
+      {"en_US", 1252, 0x0409},
+      {"de_DE", 1252, 0x0409},
+      {"ru_RU", 1251, 0x0409},
+  };
+  // The locale of the code page: LC_ALL, else LC_CTYPE, else LANG.
+  const char* locale = std::getenv("LC_ALL");
+  if (locale == nullptr || *locale == '\0') locale = std::getenv("LC_CTYPE");
+  if (locale == nullptr || *locale == '\0') locale = std::getenv("LANG");
+  ASSERT_NE(nullptr, locale);
+  bool known = false;
+  for (const auto& c : cases) {
+    if (std::strncmp(locale, c.locale, 5) != 0) continue;
+    known = true;
+    EXPECT_EQ(c.codePage, GetACP());
+    EXPECT_EQ(c.language, ProgramLanguage());
+  }
+  EXPECT_TRUE(known) << "a run in the locale " << locale;
   EXPECT_EQ("\x83\x47\x83\x89\x81\x5B", Ansi("エラー"));
 }
 
 TEST_F(StringsTest, EveryProgramStringLoadsWholeAtTheFirstAttempt) {
-  for (const QuotedString& quoted : ProgramStrings) {
-    SCOPED_TRACE(quoted.id);
+  for (const StringRow& row : ProgramStrings) {
+    SCOPED_TRACE(row.id);
     LoadStringSizes.clear();
     std::string text = "previous";
-    EXPECT_TRUE(LoadResString(text, quoted.id, AppInstance));
-    EXPECT_EQ(Ansi(quoted.utf8), text);
+    EXPECT_TRUE(LoadResString(text, row.id, AppInstance));
+    EXPECT_EQ(Shown(row.text), text);
     EXPECT_EQ(std::vector<int>({256}), LoadStringSizes);
+    if (!JapaneseTexts()) {
+      EXPECT_TRUE(IsAscii(text)) << text;
+    }
   }
 }
 
@@ -107,37 +100,38 @@ TEST_F(StringsTest, UndefinedNumbersGiveEmptyTextAndFalse) {
 TEST_F(StringsTest, BufferGrowsUntilTheMarginExceedsTwo) {
   struct Case {
     UINT id;
-    std::string text;
+    std::string japanese;  // ends in a double-byte character
+    std::string english;   // single bytes, of the same length
     std::vector<int> sizes;
   };
   const Case cases[] = {
-      {60001, Digits(251) + Ansi("あ"), {256}},       // 253 bytes: margin 3
-      {60002, Digits(252) + Ansi("い"), {256, 512}},  // 254 bytes: margin 2
-      {60003, Digits(255), {256, 512}},               // 255 bytes: margin 1
-      {60004, Digits(254) + Ansi("う"), {256, 512}},  // 256 bytes: cut before the last character
-      {60005, Digits(510), {256, 512, 768}},          // 510 bytes: margin 2 in the second buffer
+      {60001, Digits(251) + Ansi("あ"), Digits(253), {256}},       // 253 bytes: margin 3
+      {60002, Digits(252) + Ansi("い"), Digits(254), {256, 512}},  // 254 bytes: margin 2
+      {60003, Digits(255), Digits(255), {256, 512}},               // 255 bytes: margin 1
+      {60004, Digits(254) + Ansi("う"), Digits(256), {256, 512}},  // 256 bytes: cut before the last character
+      {60005, Digits(510), Digits(510), {256, 512, 768}},          // 510 bytes: margin 2 in the second buffer
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     LoadStringSizes.clear();
     std::string text;
     EXPECT_TRUE(LoadResString(text, c.id, AppInstance));
-    EXPECT_EQ(c.text, text);
+    EXPECT_EQ(JapaneseTexts() ? c.japanese : c.english, text);
     EXPECT_EQ(c.sizes, LoadStringSizes);
   }
 }
 
 TEST_F(StringsTest, FilterListsHaveNulsForLineFeedsAndEndInTwoNuls) {
-  for (const QuotedString& quoted : ProgramStrings) {
-    if (quoted.id != 108 && quoted.id != 110 && quoted.id != 111) continue;
-    SCOPED_TRACE(quoted.id);
-    std::string expected = Ansi(quoted.utf8);
+  for (const StringRow& row : ProgramStrings) {
+    if (row.id != 108 && row.id != 110 && row.id != 111) continue;
+    SCOPED_TRACE(row.id);
+    std::string expected = Shown(row.text);
     for (char& c : expected) {
       if (c == '\n') c = '\0';
     }
     expected += '\0';
     ByteBuffer filter;
-    ASSERT_TRUE(LoadFilterString(quoted.id, filter, AppInstance));
+    ASSERT_TRUE(LoadFilterString(row.id, filter, AppInstance));
     EXPECT_EQ(expected, std::string(reinterpret_cast<const char*>(filter.Data()), filter.Size()));
     ASSERT_GE(filter.Size(), 2u);
     EXPECT_EQ(0, filter.Data()[filter.Size() - 1]);
@@ -145,14 +139,20 @@ TEST_F(StringsTest, FilterListsHaveNulsForLineFeedsAndEndInTwoNuls) {
   }
 }
 
-TEST_F(StringsTest, TextFilterIsFiftyNineBytes) {
+// 59 bytes in Japanese, 46 in English.
+TEST_F(StringsTest, TextFilterHasItsFourPartsAndTwoNuls) {
   ByteBuffer filter;
   ASSERT_TRUE(LoadFilterString(110, filter, AppInstance));
-  EXPECT_EQ(59u, filter.Size());
   const std::string bytes(reinterpret_cast<const char*>(filter.Data()), filter.Size());
-  EXPECT_EQ(Ansi("テキストファイル (*.txt)") + '\0' + "*.txt" + '\0' + Ansi("すべてのファイル (*.*)") + '\0' +
-                "*.*" + '\0' + '\0',
-            bytes);
+  if (JapaneseTexts()) {
+    EXPECT_EQ(59u, filter.Size());
+    EXPECT_EQ(Ansi("テキストファイル (*.txt)") + '\0' + "*.txt" + '\0' + Ansi("すべてのファイル (*.*)") +
+                  '\0' + "*.*" + '\0' + '\0',
+              bytes);
+  } else {
+    EXPECT_EQ(46u, filter.Size());
+    EXPECT_EQ(std::string("Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0", 45) + '\0', bytes);
+  }
 }
 
 TEST_F(StringsTest, MissingFilterLeavesTheBufferUntouched) {

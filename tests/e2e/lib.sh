@@ -19,9 +19,9 @@ fail() {
 # The program: the 32-bit one when this kernel runs 32-bit programs, the 64-bit build otherwise.
 e2e_select_program() {
   if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    E2E_EXE_DIR="$E2E_REPO/dist"
+    E2E_EXE_DIR="$E2E_REPO/build/i686/dist"
     export WINELOADER=wine WINEARCH=win32
-    echo "program: dist/Sonorel.exe (32-bit, wine)"
+    echo "program: build/i686/dist/Sonorel.exe (32-bit, wine)"
   else
     E2E_EXE_DIR="$E2E_REPO/build/x86_64/dist"
     export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64

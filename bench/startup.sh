@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Start-up benchmark (a measurement, not a test): starts the release program and a bare dialog program built
-# by the same toolchain (bench/bare_dialog.cpp) alternately, ROUNDS times each, in one Wine session on a
-# private virtual display, and prints the median time to a visible window of each and their ratio.
+# Start-up benchmark (a measurement, not a test): starts the release program, the program's main dialog alone
+# (bench/template_dialog.cpp) and a bare dialog program (bench/bare_dialog.cpp), all built by the same
+# toolchain, in turn, ROUNDS times each, in one Wine session on a private virtual display, and prints the
+# median time to a visible window of each and its ratio to the bare dialog's.
 # It measures the 64-bit release build under wine64 (also where the kernel runs no 32-bit programs). Further
 # 64-bit programs given after ROUNDS (an older build, say) are started in the same turns and compared too.
 # Usage: bench/startup.sh [ROUNDS [OTHER.exe...]]   (default 15 rounds)
@@ -12,11 +13,12 @@ rounds=${1:-15}
 
 tree=build/release-x86_64
 bash scripts/dist.sh x86_64
-cmake --build "$tree" --target bare_dialog start_timer -j "$(nproc)" >/dev/null
+cmake --build "$tree" --target bare_dialog template_dialog start_timer -j "$(nproc)" >/dev/null
 
 work=build/bench-startup
-mkdir -p "$work/program" "$work/bare"
+mkdir -p "$work/program" "$work/template" "$work/bare"
 cp "$tree/dist/Sonorel.exe" "$tree/dist/Sonorel.html" "$work/program/"
+cp "$tree/bench/template_dialog.exe" "$work/template/"
 cp "$tree/bench/bare_dialog.exe" "$work/bare/"
 cp "$tree/bench/start_timer.exe" "$work/"
 others=()
@@ -29,7 +31,8 @@ for exe in "$@"; do  # each in a folder of its own, beside a copy of the manual
   others+=("$(basename "$folder")\\$(basename "$exe")")
 done
 echo "DLLs bound at start:"
-for exe in "$work/program/Sonorel.exe" "$work"/other*/*.exe "$work/bare/bare_dialog.exe"; do
+for exe in "$work/program/Sonorel.exe" "$work"/other*/*.exe "$work/template/template_dialog.exe" \
+  "$work/bare/bare_dialog.exe"; do
   [ -f "$exe" ] || continue
   echo "  $(basename "$exe"): $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr '\n' ' ')"
 done
@@ -57,4 +60,5 @@ export DISPLAY=":$display_number"
 "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
 
 cd "$work"
-"${priority[@]}" "$WINELOADER" start_timer.exe "$rounds" 'program\Sonorel.exe' "${others[@]}" 'bare\bare_dialog.exe' 2>&1 | tr -d '\r'
+"${priority[@]}" "$WINELOADER" start_timer.exe "$rounds" 'program\Sonorel.exe' "${others[@]}" 'template\template_dialog.exe' \
+  'bare\bare_dialog.exe' 2>&1 | tr -d '\r'

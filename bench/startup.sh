@@ -3,21 +3,25 @@
 # (bench/template_dialog.cpp) and a bare dialog program (bench/bare_dialog.cpp), all built by the same
 # toolchain, in turn, ROUNDS times each, in one Wine session on a private virtual display, and prints the
 # median time to a visible window of each and its ratio to the bare dialog's.
-# It measures the 64-bit release build under wine64 (also where the kernel runs no 32-bit programs). Further
-# 64-bit programs given after ROUNDS (an older build, say) are started in the same turns and compared too.
-# Usage: bench/startup.sh [ROUNDS [OTHER.exe...]]   (default 15 rounds)
+# It measures the 64-bit release build under wine64 by default, which also runs where the kernel runs no
+# 32-bit programs; SONOREL_BENCH_ARCH=i686 measures the 32-bit release build (dist/) under wine. Further
+# programs of the same kind given after ROUNDS (an older build, say) join the same turns.
+# Usage: [SONOREL_BENCH_ARCH=i686] bench/startup.sh [ROUNDS [OTHER.exe...]]   (default 15 rounds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-15}
 [ $# -eq 0 ] || shift
+arch=${SONOREL_BENCH_ARCH:-x86_64}
 
-tree=build/release-x86_64
-bash scripts/dist.sh x86_64
+tree=build/release-$arch
+bash scripts/dist.sh "$arch"
 cmake --build "$tree" --target bare_dialog template_dialog start_timer -j "$(nproc)" >/dev/null
+dist=$tree/dist
+[ "$arch" = i686 ] && dist=dist
 
-work=build/bench-startup
+work=build/bench-startup-$arch
 mkdir -p "$work/program" "$work/template" "$work/bare"
-cp "$tree/dist/Sonorel.exe" "$tree/dist/Sonorel.html" "$work/program/"
+cp "$dist/Sonorel.exe" "$dist/Sonorel.html" "$work/program/"
 cp "$tree/bench/template_dialog.exe" "$work/template/"
 cp "$tree/bench/bare_dialog.exe" "$work/bare/"
 cp "$tree/bench/start_timer.exe" "$work/"
@@ -27,7 +31,7 @@ for exe in "$@"; do  # each in a folder of its own, beside a copy of the manual
   folder="$work/other$((${#others[@]} + 1))"
   mkdir -p "$folder"
   cp "$exe" "$folder/"
-  cp "$tree/dist/Sonorel.html" "$folder/"
+  cp "$dist/Sonorel.html" "$folder/"
   others+=("$(basename "$folder")\\$(basename "$exe")")
 done
 echo "DLLs bound at start:"
@@ -38,8 +42,9 @@ for exe in "$work/program/Sonorel.exe" "$work"/other*/*.exe "$work/template/temp
 done
 
 export WINEPREFIX="$PWD/$work/wineprefix" WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+[ "$arch" = x86_64 ] || export WINEARCH=win32 WINELOADER=wine
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-[ -f "$WINEPREFIX/system.reg" ] || scripts/wine-prefix.sh "$WINEPREFIX" win64 >/dev/null 2>&1
+[ -f "$WINEPREFIX/system.reg" ] || scripts/wine-prefix.sh "$WINEPREFIX" "$WINEARCH" >/dev/null 2>&1
 
 xvfb_pid=""
 cleanup() {

@@ -9,7 +9,7 @@ bash scripts/setup.sh
 
 # 32-bit Windows programs need a kernel that runs 32-bit Linux programs (Wine's 32-bit loader is one).
 if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  tree=build/i686 toolchain=cmake/mingw-i686.cmake dist=dist
+  tree=build/i686 toolchain=cmake/mingw-i686.cmake dist=build/i686/dist
   export WINELOADER=wine WINEARCH=win32
 else
   tree=build/x86_64 toolchain=cmake/mingw-x86_64.cmake dist=build/x86_64/dist

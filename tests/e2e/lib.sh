@@ -15,12 +15,21 @@ fail() {
   exit 1
 }
 
-# The program: the 32-bit one when this kernel runs 32-bit programs, the 64-bit build otherwise.
+# The program: the 32-bit one when this kernel runs 32-bit programs, the 64-bit build otherwise; or the
+# one in E2E_PROGRAM_DIR (dist/ or build/release-x86_64/dist: the release builds, made by scripts/dist.sh).
 e2e_select_program() {
-  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    E2E_EXE_DIR="$E2E_REPO/dist"
+  if [ -n "${E2E_PROGRAM_DIR:-}" ]; then
+    E2E_EXE_DIR=$(cd "$E2E_PROGRAM_DIR" && pwd)
+    if x86_64-w64-mingw32-objdump -f "$E2E_EXE_DIR/Sonorel.exe" | grep -q 'pei-i386'; then
+      export WINELOADER=wine WINEARCH=win32
+    else
+      export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
+    fi
+    echo "program: $E2E_PROGRAM_DIR/Sonorel.exe ($WINEARCH)"
+  elif /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    E2E_EXE_DIR="$E2E_REPO/build/i686/dist"
     export WINELOADER=wine WINEARCH=win32
-    echo "program: dist/Sonorel.exe (32-bit, wine)"
+    echo "program: build/i686/dist/Sonorel.exe (32-bit, wine)"
   else
     E2E_EXE_DIR="$E2E_REPO/build/x86_64/dist"
     export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64

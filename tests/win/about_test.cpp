@@ -17,6 +17,9 @@
 #include "ui/instance.h"
 #include "ui/language.h"
 
+// shell32 is delay-loaded: the program calls ShellExecuteA through this slot.
+extern "C" void* ShellExecuteSlot __asm__(SONOREL_IMPORT_SLOT_NAME(ShellExecuteA, 24));
+
 namespace {
 
 const int NoCommand = 0;  // a command the box ignores, for answers that act through `inspect` alone
@@ -222,10 +225,16 @@ HINSTANCE WINAPI RecordingShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LP
 }
 
 TEST_F(AboutTest, WebButtonAsksFirstAndNoOpensNothing) {
-  void** slot = ImportSlot(GetModuleHandleA(nullptr), "shell32.dll", "ShellExecuteA");
-  ASSERT_NE(nullptr, slot);
-  RealShellExecuteA = reinterpret_cast<ShellExecuteProc>(*slot);
+  void** slot = &ShellExecuteSlot;
+  void* const before = *slot;  // the delay-load stub, or the function once bound
+  FARPROC real = GetProcAddress(LoadLibraryA("shell32.dll"), "ShellExecuteA");
+  RealShellExecuteA = reinterpret_cast<ShellExecuteProc>(reinterpret_cast<void (*)()>(real));
+  ASSERT_NE(nullptr, RealShellExecuteA);
   WriteSlot(slot, reinterpret_cast<void*>(&RecordingShellExecuteA));
+  // A call of ShellExecuteA in this build now reaches the recorder: it is the program's slot. (Read through
+  // a volatile, or the compiler decides that two different functions never share an address.)
+  void* volatile called = reinterpret_cast<void*>(&ShellExecuteA);
+  ASSERT_EQ(reinterpret_cast<void*>(&RecordingShellExecuteA), called);
   ShellTargets.clear();
 
   HWND about = nullptr;
@@ -240,7 +249,7 @@ TEST_F(AboutTest, WebButtonAsksFirstAndNoOpensNothing) {
                                          reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_ABOUT_WEB)));
                           },
                           {question}));
-  WriteSlot(slot, reinterpret_cast<void*>(RealShellExecuteA));
+  WriteSlot(slot, before);
 
   const std::vector<ModalSeen> boxes = TakeSeenModals();
   ASSERT_EQ(2u, boxes.size()) << "the About box and the question, and nothing after";

@@ -14,6 +14,17 @@ RECT WorkArea();
 // The import-table entry through which `module` calls `function` of `dll`, and a way to replace it, so that a
 // test can put a recorder or an injected failure in front of a real system call.
 void** ImportSlot(HMODULE module, const char* dll, const char* function);
+// Whether `module` binds `dll` when it starts (it is in the import table).
+bool ImportsDll(HMODULE module, const char* dll);
 void WriteSlot(void** slot, void* value);
+// The slot of a function of a delay-loaded DLL (shell32, comdlg32, version) is not in the import table; the
+// linker names it as it names an import-table slot, so a test declares it by that name:
+//   extern "C" void* Slot __asm__(SONOREL_IMPORT_SLOT_NAME(ShellExecuteA, 24));  // 24 bytes of arguments
+// Until the first call it holds the delay-load stub, which then puts the real function there.
+#ifdef _WIN64
+#define SONOREL_IMPORT_SLOT_NAME(function, argumentBytes) "__imp_" #function
+#else
+#define SONOREL_IMPORT_SLOT_NAME(function, argumentBytes) "__imp__" #function "@" #argumentBytes
+#endif
 
 #endif

@@ -67,6 +67,20 @@ void** ImportSlot(HMODULE module, const char* dll, const char* function) {
   return nullptr;
 }
 
+// Whether `module` binds `dll` when it starts, through its import table.
+bool ImportsDll(HMODULE module, const char* dll) {
+  BYTE* base = reinterpret_cast<BYTE*>(module);
+  const IMAGE_NT_HEADERS* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (const IMAGE_IMPORT_DESCRIPTOR* library =
+           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       library->Name != 0; ++library) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) == 0) return true;
+  }
+  return false;
+}
+
 // Replaces an import table entry, so that a test can record the calls that the program's code makes.
 void WriteSlot(void** slot, void* value) {
   DWORD protection = 0;

@@ -1,9 +1,11 @@
 #include "engine/pitch.h"
 
-#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 // 32-bit x86 compilers default to x87 arithmetic, which keeps products in extended precision and would
 // truncate c x 10 = 2.99999... for 0.3 cents to 2. Every product here must be rounded to double when formed.
@@ -41,52 +43,45 @@ bool ParseNumber(const char* text, double* value) {
     ++p;
   }
 
-  // Scan the syntax first so that from_chars sees exactly the number and nothing it could read differently.
+  // Scan the syntax first so that the conversion sees exactly the number and nothing it could read
+  // differently.
   const char* start = p;
-  int integerDigits = 0;  // digits before "." once leading zeros are dropped
-  int leadingFractionZeros =
-      0;  // zeros after "." before the first non-zero digit, when the integer part is 0
-  bool seenNonZero = false;
   int digits = 0;
-  for (; IsDigit(*p); ++p, ++digits) {
-    if (*p != '0') seenNonZero = true;
-    if (seenNonZero) ++integerDigits;
-  }
+  for (; IsDigit(*p); ++p) ++digits;
   if (*p == '.') {
-    ++p;
-    for (; IsDigit(*p); ++p, ++digits) {
-      if (*p != '0') seenNonZero = true;
-      if (!seenNonZero) ++leadingFractionZeros;
-    }
+    for (++p; IsDigit(*p); ++p) ++digits;
   }
   if (digits == 0) return false;
-
-  long exponent = 0;
   if (*p == 'e' || *p == 'E') {
     const char* q = p + 1;
-    bool exponentNegative = false;
-    if (*q == '+' || *q == '-') {
-      exponentNegative = *q == '-';
-      ++q;
-    }
+    if (*q == '+' || *q == '-') ++q;
     if (IsDigit(*q)) {  // "1e" and "1e+" end before the "e", as strtod does
-      for (; IsDigit(*q); ++q) {
-        if (exponent < 1000000) exponent = exponent * 10 + (*q - '0');
-      }
-      if (exponentNegative) exponent = -exponent;
+      while (IsDigit(*q)) ++q;
       p = q;
     }
   }
 
-  double magnitude = 0.0;
-  std::from_chars_result result = std::from_chars(start, p, magnitude, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Out of range is either side of the double range; the decimal scale of the first digit tells which.
-    long scale = exponent + (integerDigits > 0 ? integerDigits : -leadingFractionZeros);
-    magnitude = scale > 0 ? HUGE_VAL : 0.0;
-  } else if (result.ec != std::errc() || result.ptr != p) {
-    return false;  // cannot happen for the syntax scanned above
+  // strtod converts exactly what was scanned (a copy, so that it cannot read "0x1A" as hexadecimal),
+  // rounding correctly in the C libraries the programs use (glibc, MinGW-w64's own strtod). It is much
+  // smaller than the C++ library's from_chars. Its decimal point is the C locale's, which the programs never
+  // change; the copy spells it as the current locale does all the same.
+  const std::size_t length = static_cast<std::size_t>(p - start);
+  char local[128];
+  std::string large;
+  char* copy = local;
+  if (length >= sizeof local) {
+    large.assign(start, length);
+    copy = &large[0];
+  } else {
+    std::memcpy(local, start, length);
+    local[length] = '\0';
   }
+  const char point = *std::localeconv()->decimal_point;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (copy[i] == '.') copy[i] = point;
+  }
+  // Out of range gives an infinity (too large) or the nearest subnormal or zero (too small), as wanted.
+  double magnitude = std::strtod(copy, nullptr);
   *value = negative ? -magnitude : magnitude;
   return true;
 }

@@ -222,6 +222,20 @@ constexpr HalfThresholds HalfThreshold;
 
 // The number of decimal digits of a number below 10^17, 0 for 0: log10 estimated from the bit length
 // (1233 / 4096 is just above log10(2)), then corrected by one comparison.
+// The magnitude of a finite double as mantissa x 2^exponent, the mantissa a whole number below 2^53.
+void SplitDouble(double value, std::uint64_t* mantissa, int* exponent) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  *mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  *exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  if (*exponent == 0) {
+    *exponent = -1074;  // subnormal
+  } else {
+    *mantissa |= std::uint64_t{1} << 52;
+    *exponent -= 1075;
+  }
+}
+
 int DecimalLength(std::uint64_t number) {
   if (number == 0) return 0;
   int bits = 64 - __builtin_clzll(number);
@@ -232,16 +246,9 @@ int DecimalLength(std::uint64_t number) {
 // N rounded as the two-step rule rounds it, in units of 10^-decimals; false when only the exact expansion
 // can tell (magnitudes from 10^(16 - decimals) up, and the 2^-64 ambiguity above).
 bool RoundedFast(double magnitude, int decimals, std::uint64_t* rounded) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &magnitude, sizeof bits);
-  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-  int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF);
-  if (binaryExponent == 0) {
-    binaryExponent = -1074;
-  } else {
-    mantissa |= std::uint64_t{1} << 52;
-    binaryExponent -= 1075;
-  }
+  std::uint64_t mantissa;
+  int binaryExponent;
+  SplitDouble(magnitude, &mantissa, &binaryExponent);
   const std::uint64_t scale = PowersOfTen[decimals];
 
   if (binaryExponent >= 0) {  // a whole number: exact at 17 digits while it has at most 16
@@ -336,16 +343,9 @@ std::size_t FormatFixedExact(double value, int decimals, char* out, std::size_t 
   int count = 0;
   int exponent = 0;
   if (value != 0.0) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF);
-    if (binaryExponent == 0) {
-      binaryExponent = -1074;
-    } else {
-      mantissa |= std::uint64_t{1} << 52;
-      binaryExponent -= 1075;
-    }
+    std::uint64_t mantissa;
+    int binaryExponent;
+    SplitDouble(value, &mantissa, &binaryExponent);
     while ((mantissa & 1) == 0) {  // fewer limbs to multiply
       mantissa >>= 1;
       ++binaryExponent;

@@ -11,19 +11,9 @@
 #include "smf/smf_sequence.h"
 #include "smf/tune_smf.h"
 #include "smf/var_len.h"
+#include "tests/core/hex_bytes.h"
 
 namespace {
-
-typedef std::vector<unsigned char> Bytes;
-
-// "4D 54 68 64" -> the bytes.
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  std::istringstream in(text);
-  std::string item;
-  while (in >> item) bytes.push_back(static_cast<unsigned char>(std::stoul(item, nullptr, 16)));
-  return bytes;
-}
 
 Bytes Contents(const ByteBuffer& buffer) { return Bytes(buffer.Data(), buffer.Data() + buffer.Size()); }
 

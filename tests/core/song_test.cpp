@@ -14,21 +14,9 @@
 #include "smf/smf_reader.h"
 #include "smf/tune_smf.h"
 #include "song/song_writer.h"
+#include "tests/core/hex_bytes.h"
 
 namespace {
-
-typedef std::vector<unsigned char> Bytes;
-
-// "4D 54 68 64" -> the bytes; "|" may separate events for the reader of the test.
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  std::istringstream in(text);
-  std::string item;
-  while (in >> item) {
-    if (item != "|") bytes.push_back(static_cast<unsigned char>(std::stoul(item, nullptr, 16)));
-  }
-  return bytes;
-}
 
 Bytes Chunk(const char* id, const Bytes& body) {
   Bytes chunk(id, id + 4);

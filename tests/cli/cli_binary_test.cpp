@@ -439,13 +439,7 @@ TEST_F(CliBinary, BadArgumentsExitWithTwoAndOneLineNamingTheArgument) {
       {{"--preset", "Concert 442"}, "--preset needs --presets PATH"},
       {{"--decode", "x.syx", "--format", "gs"}, "--decode takes no --format"},
   };
-  for (const auto& c : cases) {
-    ProgramRun run = Run(c.first);
-    EXPECT_EQ(run.status, 2) << c.second;
-    EXPECT_EQ(run.out, "") << c.second;
-    EXPECT_EQ(run.err.find(std::string("sonorel-cli: ") + c.second), 0u) << run.err;
-    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
-  }
+  for (const auto& c : cases) ExpectRefused(c.first, c.second);
   EXPECT_TRUE(Files().empty());
 }
 

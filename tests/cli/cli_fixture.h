@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,16 @@ class CliBinary : public ::testing::Test {
     std::string input = stdinName.empty() ? std::string() : Path(stdinName);
     return RunProgram(NativeProgramPath(SONOREL_CLI_BINARY), args, (root_ / "work").string(),
                       (root_ / "capture").string(), input);
+  }
+
+  // A run refused before doing anything: exit 2, nothing on standard output, and one line on standard error
+  // that starts with the program's name and `message`.
+  void ExpectRefused(const std::vector<std::string>& args, const std::string& message) {
+    ProgramRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_EQ(run.out, "") << message;
+    EXPECT_EQ(run.err.find("sonorel-cli: " + message), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
 
   std::string Path(const std::string& name) const { return (root_ / "work" / name).string(); }

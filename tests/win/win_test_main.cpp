@@ -42,8 +42,11 @@ RECT WorkArea() {
   return area;
 }
 
-// The import table slot of `function` from `dll` in `module`, or null.
-void** ImportSlot(HMODULE module, const char* dll, const char* function) {
+namespace {
+
+// The import descriptor of `dll` in `module`'s import table, or null when the module does not bind it at
+// start.
+const IMAGE_IMPORT_DESCRIPTOR* ImportOf(HMODULE module, const char* dll) {
   BYTE* base = reinterpret_cast<BYTE*>(module);
   const IMAGE_NT_HEADERS* headers =
       reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -51,35 +54,34 @@ void** ImportSlot(HMODULE module, const char* dll, const char* function) {
   for (const IMAGE_IMPORT_DESCRIPTOR* library =
            reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        library->Name != 0; ++library) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) != 0) continue;
-    const IMAGE_THUNK_DATA* name =
-        reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-    IMAGE_THUNK_DATA* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-    for (; name->u1.AddressOfData != 0; ++name, ++slot) {
-      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      const IMAGE_IMPORT_BY_NAME* entry =
-          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(entry->Name), function) == 0) {
-        return reinterpret_cast<void**>(&slot->u1.Function);
-      }
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) == 0) return library;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The import table slot of `function` from `dll` in `module`, or null.
+void** ImportSlot(HMODULE module, const char* dll, const char* function) {
+  const IMAGE_IMPORT_DESCRIPTOR* library = ImportOf(module, dll);
+  if (library == nullptr) return nullptr;
+  BYTE* base = reinterpret_cast<BYTE*>(module);
+  const IMAGE_THUNK_DATA* name =
+      reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+  IMAGE_THUNK_DATA* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+  for (; name->u1.AddressOfData != 0; ++name, ++slot) {
+    if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+    const IMAGE_IMPORT_BY_NAME* entry =
+        reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+    if (std::strcmp(reinterpret_cast<const char*>(entry->Name), function) == 0) {
+      return reinterpret_cast<void**>(&slot->u1.Function);
     }
   }
   return nullptr;
 }
 
 // Whether `module` binds `dll` when it starts, through its import table.
-bool ImportsDll(HMODULE module, const char* dll) {
-  BYTE* base = reinterpret_cast<BYTE*>(module);
-  const IMAGE_NT_HEADERS* headers =
-      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (const IMAGE_IMPORT_DESCRIPTOR* library =
-           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       library->Name != 0; ++library) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), dll) == 0) return true;
-  }
-  return false;
-}
+bool ImportsDll(HMODULE module, const char* dll) { return ImportOf(module, dll) != nullptr; }
 
 // Replaces an import table entry, so that a test can record the calls that the program's code makes.
 void WriteSlot(void** slot, void* value) {
